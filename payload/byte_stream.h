@@ -1,0 +1,82 @@
+// Byte sources and sinks that the archive code reads from and writes to.
+//
+// The walker and the inflater take a ByteSource, never a file name, so the same code reads the
+// running setup executable, a file given to quenlo-pack and a buffer in a test or fuzz target.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quenlo::payload {
+
+// A read or write that fell short; the message says what and where.
+class IoError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Reads exactly `size` bytes at `offset`; throws IoError when they are not all there.
+  virtual void ReadAt(std::uint64_t offset, void* buffer, std::size_t size) = 0;
+};
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // Writes all bytes or throws IoError.
+  virtual void Write(const void* data, std::size_t size) = 0;
+};
+
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(std::span<const unsigned char> bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  void ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override;
+
+ private:
+  std::span<const unsigned char> bytes_;
+};
+
+class MemorySink final : public ByteSink {
+ public:
+  void Write(const void* data, std::size_t size) override;
+  std::vector<unsigned char>& bytes() { return bytes_; }
+
+ private:
+  std::vector<unsigned char> bytes_;
+};
+
+// A file opened for reading through the C++ library (used by the tools and the tests; the setup
+// program reads its own file through the platform's file system).
+class FileSource final : public ByteSource {
+ public:
+  explicit FileSource(const std::string& path);  // throws IoError when it cannot be opened
+  std::uint64_t Size() const override { return size_; }
+  void ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override;
+
+ private:
+  std::string path_;
+  std::ifstream file_;
+  std::uint64_t size_ = 0;
+};
+
+class FileSink final : public ByteSink {
+ public:
+  explicit FileSink(const std::string& path);  // creates or truncates; throws IoError
+  void Write(const void* data, std::size_t size) override;
+  void Close();  // flushes; throws IoError when the data did not all reach the file
+
+ private:
+  std::string path_;
+  std::ofstream file_;
+};
+
+}  // namespace quenlo::payload

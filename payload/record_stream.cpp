@@ -1,0 +1,91 @@
+#include "payload/record_stream.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <string>
+
+namespace quenlo::payload {
+namespace {
+
+constexpr int kLevel = 6;
+constexpr int kWindowBits = 15;
+constexpr int kMemLevel = 8;
+constexpr std::size_t kInputChunk = 64 * 1024;
+
+std::string ZlibReason(const z_stream& stream, int code) {
+  if (stream.msg != nullptr) return stream.msg;
+  switch (code) {
+    case Z_NEED_DICT: return "the stream asks for a preset dictionary";
+    case Z_MEM_ERROR: return "out of memory";
+    case Z_BUF_ERROR: return "the stream ends before its end marker";
+    default: return "zlib error " + std::to_string(code);
+  }
+}
+
+// Ends the inflate stream on every way out.
+struct InflateGuard {
+  z_stream* stream;
+  ~InflateGuard() { inflateEnd(stream); }
+};
+
+}  // namespace
+
+std::vector<unsigned char> CompressRecord(std::span<const unsigned char> content) {
+  z_stream stream{};
+  if (deflateInit2(&stream, kLevel, Z_DEFLATED, kWindowBits, kMemLevel, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
+    throw std::bad_alloc();
+  }
+  std::vector<unsigned char> out(deflateBound(&stream, content.size()));
+  stream.next_in = const_cast<unsigned char*>(content.data());
+  stream.avail_in = static_cast<uInt>(content.size());
+  stream.next_out = out.data();
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int code = deflate(&stream, Z_FINISH);
+  const std::size_t produced = out.size() - stream.avail_out;
+  deflateEnd(&stream);
+  if (code != Z_STREAM_END) throw std::runtime_error("deflate failed: " + std::to_string(code));
+  out.resize(produced);
+  return out;
+}
+
+std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
+                                const InflatedPiece& sink, std::size_t pieceSize) {
+  z_stream stream{};
+  if (inflateInit2(&stream, kWindowBits) != Z_OK) throw StreamError("out of memory");
+  InflateGuard guard{&stream};
+
+  std::vector<unsigned char> input(static_cast<std::size_t>(std::min<std::uint64_t>(size, kInputChunk)));
+  std::vector<unsigned char> output(pieceSize);
+  std::uint64_t read = 0;
+  std::uint64_t inflated = 0;
+  int code = Z_OK;
+  while (code != Z_STREAM_END) {
+    if (stream.avail_in == 0) {
+      if (read == size) throw StreamError("the stream ends before its end marker");
+      const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size - read, input.size()));
+      source.ReadAt(offset + read, input.data(), chunk);
+      read += chunk;
+      stream.next_in = input.data();
+      stream.avail_in = static_cast<uInt>(chunk);
+    }
+    stream.next_out = output.data();
+    stream.avail_out = static_cast<uInt>(output.size());
+    code = inflate(&stream, Z_NO_FLUSH);
+    if (code == Z_NEED_DICT || code == Z_DATA_ERROR || code == Z_MEM_ERROR ||
+        code == Z_STREAM_ERROR) {
+      throw StreamError(ZlibReason(stream, code));
+    }
+    const std::size_t produced = output.size() - stream.avail_out;
+    if (produced != 0) sink(output.data(), produced);
+    inflated += produced;
+  }
+  const std::uint64_t unused = (size - read) + stream.avail_in;
+  if (unused != 0) {
+    throw StreamError(std::to_string(unused) + " bytes follow the end of the stream");
+  }
+  return inflated;
+}
+
+}  // namespace quenlo::payload

@@ -1,0 +1,36 @@
+// The stored data of a named record: one complete zlib stream (RFC 1950) over deflate data, with
+// no preset dictionary and nothing after its Adler-32 trailer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <stdexcept>
+#include <vector>
+
+#include "payload/byte_stream.h"
+
+namespace quenlo::payload {
+
+// A stream that does not inflate; the message says why (zlib's own words where it has them).
+class StreamError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// zlib level 6, 32 KB window, default memory level and strategy: the stream starts 78 9C. The
+// same input always gives the same bytes. Empty input gives the 8-byte stream 78 9C 03 00 00 00
+// 00 01.
+std::vector<unsigned char> CompressRecord(std::span<const unsigned char> content);
+
+// Receives inflated output, one piece at a time.
+using InflatedPiece = std::function<void(const unsigned char* data, std::size_t size)>;
+
+// Inflates the stored data lying at [offset, offset + size) of `source`, handing the output to
+// `sink` in pieces of at most `pieceSize` bytes. Throws StreamError when the stream is broken, asks
+// for a preset dictionary, ends early, fails its Adler-32 check or is followed by extra bytes.
+// Returns the number of inflated bytes.
+std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
+                                const InflatedPiece& sink, std::size_t pieceSize = 512);
+
+}  // namespace quenlo::payload

@@ -1,0 +1,69 @@
+// Files and folders as the setup program uses them. Paths are GBK strings in Windows form.
+//
+// The Win32 backend calls the ANSI file API; the test double maps drives onto sub-folders of a
+// temporary directory.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "payload/byte_stream.h"
+
+namespace quenlo::platform {
+
+// GetDriveTypeA's answers.
+enum class DriveType : unsigned {
+  Unknown = 0,
+  NoRootFolder = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6,
+};
+
+struct DiskSpace {
+  std::uint64_t freeBytesForCaller = 0;
+  std::uint64_t totalBytes = 0;
+  std::uint64_t freeBytes = 0;
+};
+
+// A file being written that replaces its destination only when complete. Writes go to a
+// temporary file in the destination's folder; Commit() puts it in the destination's place in one
+// step; destroying an uncommitted file removes the temporary file and leaves the destination as
+// it was.
+class PendingFile : public payload::ByteSink {
+ public:
+  virtual void Commit() = 0;  // throws payload::IoError
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool FolderExists(const std::string& path) = 0;
+  // Creates one folder whose parent exists; false when it could not.
+  virtual bool CreateFolder(const std::string& path) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+
+  // Opens a file for reading (others may read it meanwhile, not write). Throws payload::IoError.
+  virtual std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) = 0;
+  // Starts writing a complete replacement of `path`. Throws payload::IoError.
+  virtual std::unique_ptr<PendingFile> BeginReplace(const std::string& path) = 0;
+
+  // The running executable's full path.
+  virtual std::string ModulePath() = 0;
+  // The Windows system folder, without a trailing backslash (at most 255 characters).
+  virtual std::string SystemFolder() = 0;
+  virtual DriveType GetDriveType(const std::string& root) = 0;
+  // Free and total space of the volume holding `path`; nothing when the query fails.
+  virtual std::optional<DiskSpace> GetDiskSpace(const std::string& path) = 0;
+
+  // Pauses the calling thread for about `milliseconds`.
+  virtual void Sleep(unsigned milliseconds) = 0;
+};
+
+}  // namespace quenlo::platform

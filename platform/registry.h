@@ -1,0 +1,47 @@
+// The registry, through one accessor per operation: a key is opened (or created) under a root
+// with full access, string values are read and written, and the key is closed when the accessor
+// goes away, on every way out.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace quenlo::platform {
+
+enum class RegistryRoot : std::uint32_t {
+  ClassesRoot = 0x80000000,
+  CurrentUser = 0x80000001,
+  LocalMachine = 0x80000002,
+};
+
+struct RegistryValue {
+  enum class Kind { Absent, String, NotString };
+  Kind kind = Kind::Absent;
+  std::string text;  // a string value's text up to its first NUL; empty otherwise
+
+  bool IsString() const { return kind == Kind::String; }
+};
+
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;  // closes the key
+  // Reads a value; "" names the key's default value. REG_SZ and REG_EXPAND_SZ are strings.
+  virtual RegistryValue Read(const std::string& name) = 0;
+  // Writes a REG_SZ value whose stored length includes the terminating zero.
+  virtual bool WriteString(const std::string& name, const std::string& text) = 0;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  // Opens `path` under `root` for full access (KEY_ALL_ACCESS), creating it when `create` is set.
+  // A leading or trailing backslash in `path` is allowed. Nothing when the key cannot be opened.
+  virtual std::unique_ptr<RegistryKey> Open(RegistryRoot root, const std::string& path,
+                                            bool create) = 0;
+};
+
+// "\Software\QuenloBoFang\" -> "Software\QuenloBoFang": the form the registry API takes.
+std::string TrimKeyPath(const std::string& path);
+
+}  // namespace quenlo::platform

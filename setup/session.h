@@ -1,0 +1,57 @@
+// SetupSession: the process-wide state that the wizard and the install worker share.
+//
+// Everything is zero or empty at process start. ExistingAppPath, InstallDir, UseChinese and
+// FreeSpaceMB are written on the main thread only, and InstallDir and UseChinese no longer change
+// once the worker runs. StatusText, ProgressValue and InstallFinished form the status channel:
+// the worker writes, the wizard's timer reads (see StatusChannel). PlayerExePath belongs to the
+// worker thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace quenlo {
+
+// The status channel between the install worker and the wizard's timer.
+//
+// The status line is replaced and copied whole under a lock held only for the swap or the copy,
+// so a reader always gets one complete line. The progress count has one writer, so it needs no
+// read-modify-write protection; readers may see any recent value. InstallFinished is published
+// with release ordering after the worker's last write and read with acquire ordering before the
+// other members.
+class StatusChannel {
+ public:
+  void PublishStatus(std::string line);
+  std::string StatusText() const;
+
+  void ResetProgress() { progress_.store(0, std::memory_order_relaxed); }
+  void StepProgress() {
+    progress_.store(progress_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+  }
+  std::int32_t ProgressValue() const { return progress_.load(std::memory_order_relaxed); }
+
+  void SetInstallFinished(bool finished) { finished_.store(finished, std::memory_order_release); }
+  bool InstallFinished() const { return finished_.load(std::memory_order_acquire); }
+
+ private:
+  mutable std::mutex lineLock_;
+  std::string line_;
+  std::atomic<std::int32_t> progress_{0};
+  std::atomic<bool> finished_{false};
+};
+
+struct SetupSession {
+  std::string ExistingAppPath;  // "AppPath" of an earlier installation; empty if none
+  std::string InstallDir;       // the destination folder
+  std::int32_t UseChinese = 0;  // 1 Chinese texts, 2 English texts, anything else neither
+  double FreeSpaceMB = 0;       // the free space last formatted, in megabytes
+  StatusChannel Status;         // StatusText, ProgressValue, InstallFinished
+  std::string PlayerExePath;    // full path of the extracted player executable
+};
+
+// The process's one session.
+SetupSession& TheSession();
+
+}  // namespace quenlo

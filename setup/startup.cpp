@@ -1,0 +1,38 @@
+#include "setup/startup.h"
+
+namespace quenlo {
+namespace {
+
+constexpr const char* kApplicationTitle = "Quenlo播放安装程序";
+constexpr const char* kOverwriteQuestion =
+    "在这台计算机上已经安装了 Quenlo播放 ，你是否准备覆盖安装？";
+constexpr const char* kMessageCaption = "提示信息";
+
+}  // namespace
+
+std::string GetExistingAppPath(platform::Registry& registry) {
+  const auto key = registry.Open(kAppRecordRoot, kAppRecordKey, /*create=*/false);
+  if (!key) return {};
+  const platform::RegistryValue value = key->Read("AppPath");
+  return value.IsString() ? value.text : std::string();
+}
+
+void RunStartup(SetupSession& session, const StartupPlatform& platform) {
+  session.ExistingAppPath = GetExistingAppPath(platform.registry);
+  if (session.ExistingAppPath.empty()) {
+    platform.application.Initialize();
+    platform.application.SetTitle(kApplicationTitle);
+    platform.application.RunMainWindow();
+    return;
+  }
+  const int answer =
+      platform.messageBoxes.Show(kOverwriteQuestion, kMessageCaption, platform::kQuestionFlags);
+  if (answer == platform::kAnswerYes) {
+    platform.application.Initialize();
+    platform.application.RunMainWindow();
+  } else {
+    platform.application.Terminate();
+  }
+}
+
+}  // namespace quenlo

@@ -1,0 +1,155 @@
+#include "tests/support/fake_file_system.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "payload/path.h"
+
+namespace quenlo::testing {
+namespace fs = std::filesystem;
+namespace {
+
+char DriveLetter(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+  }
+  return '\0';
+}
+
+// The components of a Windows path, split at backslashes and slashes that are characters of
+// their own (never at the trail byte of a GBK character).
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string current;
+  for (std::size_t pos = 0; pos < path.size(); ++pos) {
+    const auto byte = static_cast<unsigned char>(path[pos]);
+    if (IsGbkLeadByte(byte) && pos + 1 < path.size()) {
+      current += path.substr(pos, 2);
+      ++pos;
+    } else if (path[pos] == '\\' || path[pos] == '/') {
+      if (!current.empty()) parts.push_back(current);
+      current.clear();
+    } else {
+      current += path[pos];
+    }
+  }
+  if (!current.empty()) parts.push_back(current);
+  return parts;
+}
+
+class FakePendingFile final : public platform::PendingFile {
+ public:
+  FakePendingFile(fs::path destination, fs::path temporary)
+      : destination_(std::move(destination)), temporary_(std::move(temporary)),
+        sink_(temporary_.string()) {}
+  ~FakePendingFile() override {
+    if (!committed_) {
+      std::error_code ignored;
+      fs::remove(temporary_, ignored);
+    }
+  }
+  void Write(const void* data, std::size_t size) override { sink_.Write(data, size); }
+  void Commit() override {
+    sink_.Close();
+    std::error_code error;
+    fs::rename(temporary_, destination_, error);
+    if (error) throw payload::IoError("cannot replace " + destination_.string());
+    committed_ = true;
+  }
+
+ private:
+  fs::path destination_;
+  fs::path temporary_;
+  payload::FileSink sink_;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+FakeFileSystem::FakeFileSystem() {
+  AddDrive('C', platform::DriveType::Fixed, 10ull << 30);
+  fs::create_directories(NativePath(systemFolder_));
+}
+
+fs::path FakeFileSystem::NativePath(const std::string& path) const {
+  const char letter = DriveLetter(path);
+  fs::path native = root_.path() / (letter != '\0' ? std::string(1, letter) : std::string("cwd"));
+  const std::string rest = letter != '\0' ? path.substr(2) : path;
+  for (const std::string& part : Components(rest)) native /= part;
+  return native;
+}
+
+const FakeFileSystem::Drive* FakeFileSystem::FindDrive(const std::string& path) const {
+  const char letter = DriveLetter(path);
+  const auto found = drives_.find(letter == '\0' ? 'C' : letter);
+  return found == drives_.end() ? nullptr : &found->second;
+}
+
+bool FakeFileSystem::FileExists(const std::string& path) {
+  return FindDrive(path) != nullptr && fs::is_regular_file(NativePath(path));
+}
+
+bool FakeFileSystem::FolderExists(const std::string& path) {
+  return FindDrive(path) != nullptr && fs::is_directory(NativePath(path));
+}
+
+bool FakeFileSystem::CreateFolder(const std::string& path) {
+  if (FindDrive(path) == nullptr) return false;
+  std::error_code error;
+  return fs::create_directory(NativePath(path), error) && !error;
+}
+
+bool FakeFileSystem::DeleteFile(const std::string& path) {
+  std::error_code error;
+  return FindDrive(path) != nullptr && fs::is_regular_file(NativePath(path)) &&
+         fs::remove(NativePath(path), error);
+}
+
+std::unique_ptr<payload::ByteSource> FakeFileSystem::OpenForReading(const std::string& path) {
+  if (!FileExists(path)) throw payload::IoError("cannot open " + path + " for reading");
+  return std::make_unique<payload::FileSource>(NativePath(path).string());
+}
+
+std::unique_ptr<platform::PendingFile> FakeFileSystem::BeginReplace(const std::string& path) {
+  const fs::path destination = NativePath(path);
+  if (FindDrive(path) == nullptr || !fs::is_directory(destination.parent_path())) {
+    throw payload::IoError("cannot create a file in the folder of " + path);
+  }
+  fs::path temporary = destination;
+  temporary += ".quenlo-tmp";
+  return std::make_unique<FakePendingFile>(destination, temporary);
+}
+
+platform::DriveType FakeFileSystem::GetDriveType(const std::string& root) {
+  const Drive* drive = FindDrive(root);
+  return drive == nullptr ? platform::DriveType::NoRootFolder : drive->type;
+}
+
+std::optional<platform::DiskSpace> FakeFileSystem::GetDiskSpace(const std::string& path) {
+  const Drive* drive = FindDrive(path);
+  if (drive == nullptr || drive->queryFails) return std::nullopt;
+  return platform::DiskSpace{drive->freeBytes, drive->freeBytes * 2, drive->freeBytes};
+}
+
+void FakeFileSystem::AddDrive(char letter, platform::DriveType type, std::uint64_t freeBytes) {
+  drives_[letter] = Drive{type, freeBytes, false};
+  fs::create_directories(root_.path() / std::string(1, letter));
+}
+
+void FakeFileSystem::FailDiskSpaceQuery(char letter) { drives_.at(letter).queryFails = true; }
+
+void FakeFileSystem::WriteFile(const std::string& path, const std::string& content) {
+  const fs::path native = NativePath(path);
+  fs::create_directories(native.parent_path());
+  std::ofstream(native, std::ios::binary) << content;
+}
+
+std::string FakeFileSystem::ReadFile(const std::string& path) {
+  std::ifstream in(NativePath(path), std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+}  // namespace quenlo::testing

@@ -1,0 +1,59 @@
+// Files and folders in a temporary directory, with Windows drive letters mapped onto
+// sub-folders of it: "C:\Windows\system32" lives in <temp>/C/Windows/system32, and a relative
+// path lives under <temp>/cwd. Drives exist only once added, each with a type and a free-space
+// figure; sleeps are recorded instead of waited.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace quenlo::testing {
+
+class FakeFileSystem final : public platform::FileSystem {
+ public:
+  FakeFileSystem();  // with drive C: (fixed, 10 GiB free) and C:\Windows\system32
+
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  bool CreateFolder(const std::string& path) override;
+  bool DeleteFile(const std::string& path) override;
+  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override;
+  std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
+  std::string ModulePath() override { return modulePath_; }
+  std::string SystemFolder() override { return systemFolder_; }
+  platform::DriveType GetDriveType(const std::string& root) override;
+  std::optional<platform::DiskSpace> GetDiskSpace(const std::string& path) override;
+  void Sleep(unsigned milliseconds) override { sleeps_.push_back(milliseconds); }
+
+  // Arranging the machine.
+  void AddDrive(char letter, platform::DriveType type, std::uint64_t freeBytes);
+  void FailDiskSpaceQuery(char letter);
+  void SetModulePath(std::string path) { modulePath_ = std::move(path); }
+  void WriteFile(const std::string& path, const std::string& content);  // creates folders
+  std::string ReadFile(const std::string& path);
+
+  // Where a Windows path lives on this machine's disk.
+  std::filesystem::path NativePath(const std::string& path) const;
+  const std::vector<unsigned>& sleeps() const { return sleeps_; }
+
+ private:
+  struct Drive {
+    platform::DriveType type = platform::DriveType::Fixed;
+    std::uint64_t freeBytes = 0;
+    bool queryFails = false;
+  };
+  const Drive* FindDrive(const std::string& path) const;
+
+  TempDir root_;
+  std::map<char, Drive> drives_;
+  std::string modulePath_ = "C:\\Setup\\QuenloSetup.exe";
+  std::string systemFolder_ = "C:\\Windows\\system32";
+  std::vector<unsigned> sleeps_;
+};
+
+}  // namespace quenlo::testing

@@ -1,0 +1,87 @@
+#include "tests/support/fake_registry.h"
+
+#include "payload/path.h"
+
+namespace quenlo::testing {
+
+class FakeRegistry::Key final : public platform::RegistryKey {
+ public:
+  Key(FakeRegistry& owner, KeyId id) : owner_(owner), id_(std::move(id)) { ++owner_.openKeys_; }
+  ~Key() override { --owner_.openKeys_; }
+
+  platform::RegistryValue Read(const std::string& name) override {
+    platform::RegistryValue result;
+    const auto& values = owner_.keys_[id_];
+    const auto found = values.find(UpperCaseAscii(name));
+    if (found == values.end()) return result;
+    const StoredValue& stored = found->second;
+    if (stored.type != ValueType::String && stored.type != ValueType::ExpandString) {
+      result.kind = platform::RegistryValue::Kind::NotString;
+      return result;
+    }
+    result.kind = platform::RegistryValue::Kind::String;
+    result.text = stored.data.substr(0, stored.data.find('\0'));
+    return result;
+  }
+
+  bool WriteString(const std::string& name, const std::string& text) override {
+    if (owner_.failWrites_) return false;
+    owner_.keys_[id_][UpperCaseAscii(name)] = StoredValue{ValueType::String, text};
+    return true;
+  }
+
+ private:
+  FakeRegistry& owner_;
+  KeyId id_;
+};
+
+FakeRegistry::KeyId FakeRegistry::Id(platform::RegistryRoot root, const std::string& path) {
+  return {root, UpperCaseAscii(platform::TrimKeyPath(path))};
+}
+
+std::unique_ptr<platform::RegistryKey> FakeRegistry::Open(platform::RegistryRoot root,
+                                                          const std::string& path, bool create) {
+  const KeyId id = Id(root, path);
+  if (denied_.contains(id)) return nullptr;
+  if (!keys_.contains(id)) {
+    if (!create) return nullptr;
+    CreateKey(root, path);
+  }
+  return std::make_unique<Key>(*this, id);
+}
+
+void FakeRegistry::CreateKey(platform::RegistryRoot root, const std::string& path) {
+  // Like the real registry, creating a key creates every key above it.
+  const std::string trimmed = platform::TrimKeyPath(path);
+  for (std::size_t pos = trimmed.find('\\'); pos != std::string::npos;
+       pos = trimmed.find('\\', pos + 1)) {
+    keys_[Id(root, trimmed.substr(0, pos))];
+  }
+  keys_[Id(root, trimmed)];
+}
+
+void FakeRegistry::SetValue(platform::RegistryRoot root, const std::string& path,
+                            const std::string& name, StoredValue value) {
+  CreateKey(root, path);
+  keys_[Id(root, path)][UpperCaseAscii(name)] = std::move(value);
+}
+
+std::optional<FakeRegistry::StoredValue> FakeRegistry::Value(platform::RegistryRoot root,
+                                                             const std::string& path,
+                                                             const std::string& name) const {
+  const auto key = keys_.find(Id(root, path));
+  if (key == keys_.end()) return std::nullopt;
+  const auto value = key->second.find(UpperCaseAscii(name));
+  if (value == key->second.end()) return std::nullopt;
+  return value->second;
+}
+
+bool FakeRegistry::KeyExists(platform::RegistryRoot root, const std::string& path) const {
+  return keys_.contains(Id(root, path));
+}
+
+void FakeRegistry::DenyAccess(platform::RegistryRoot root, const std::string& path) {
+  denied_.insert(Id(root, path));
+}
+
+}  // namespace quenlo::testing

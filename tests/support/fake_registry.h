@@ -1,0 +1,57 @@
+// An in-memory registry: keys are found without regard to ASCII letter case, values keep their
+// type, and a key can be marked as refusing access.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/registry.h"
+
+namespace quenlo::testing {
+
+class FakeRegistry final : public platform::Registry {
+ public:
+  enum class ValueType { String, ExpandString, Dword, Binary };
+  struct StoredValue {
+    ValueType type = ValueType::String;
+    std::string data;  // for strings: the text as stored, including any embedded NUL
+  };
+
+  std::unique_ptr<platform::RegistryKey> Open(platform::RegistryRoot root, const std::string& path,
+                                              bool create) override;
+
+  // Arranging and inspecting, bypassing the accessor.
+  void SetValue(platform::RegistryRoot root, const std::string& path, const std::string& name,
+                StoredValue value);
+  void SetString(platform::RegistryRoot root, const std::string& path, const std::string& name,
+                 const std::string& text) {
+    SetValue(root, path, name, {ValueType::String, text});
+  }
+  std::optional<StoredValue> Value(platform::RegistryRoot root, const std::string& path,
+                                   const std::string& name) const;
+  bool KeyExists(platform::RegistryRoot root, const std::string& path) const;
+  void CreateKey(platform::RegistryRoot root, const std::string& path);
+  // Opening this key (and creating it) fails from now on, as for a user without full access.
+  void DenyAccess(platform::RegistryRoot root, const std::string& path);
+  // Writes of values fail from now on.
+  void FailWrites(bool fail) { failWrites_ = fail; }
+
+  // Number of keys currently open through accessors: 0 when every accessor closed its key.
+  int openKeys() const { return openKeys_; }
+
+ private:
+  class Key;
+  using KeyId = std::pair<platform::RegistryRoot, std::string>;  // path upper-cased and trimmed
+  using Values = std::map<std::string, StoredValue>;              // name upper-cased
+  static KeyId Id(platform::RegistryRoot root, const std::string& path);
+
+  std::map<KeyId, Values> keys_;
+  std::set<KeyId> denied_;
+  bool failWrites_ = false;
+  int openKeys_ = 0;
+};
+
+}  // namespace quenlo::testing

@@ -1,0 +1,118 @@
+#include "payload/record_stream.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+#include <string>
+
+namespace quenlo::payload {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct Inflated {
+  Bytes bytes;
+  std::size_t largestPiece = 0;
+};
+
+Inflated Inflate(const Bytes& stored, std::size_t pieceSize = 512) {
+  MemorySource source(stored);
+  Inflated result;
+  const std::uint64_t count = InflateStoredData(
+      source, 0, stored.size(),
+      [&](const unsigned char* data, std::size_t size) {
+        result.bytes.insert(result.bytes.end(), data, data + size);
+        result.largestPiece = std::max(result.largestPiece, size);
+      },
+      pieceSize);
+  EXPECT_EQ(count, result.bytes.size());
+  return result;
+}
+
+Bytes Noise(std::size_t size) {
+  std::mt19937 random(42);
+  Bytes bytes(size);
+  for (auto& byte : bytes) byte = static_cast<unsigned char>(random() % 7);  // compressible
+  return bytes;
+}
+
+TEST(CompressRecord, EmptyFileIsTheEightByteStream) {
+  EXPECT_EQ(CompressRecord({}), (Bytes{0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01}));
+  EXPECT_TRUE(Inflate(CompressRecord({})).bytes.empty());
+}
+
+TEST(CompressRecord, DefaultLevelStreamThatRoundTripsInSmallPieces) {
+  const Bytes content = Noise(100000);
+  const Bytes stored = CompressRecord(content);
+  ASSERT_GE(stored.size(), 2u);
+  EXPECT_EQ(stored[0], 0x78);
+  EXPECT_EQ(stored[1], 0x9C);
+  EXPECT_EQ(CompressRecord(content), stored);  // deterministic
+  const Inflated inflated = Inflate(stored);
+  EXPECT_EQ(inflated.bytes, content);
+  EXPECT_EQ(inflated.largestPiece, 512u);
+}
+
+TEST(InflateStoredData, ReadsOnlyItsRangeOfTheSource) {
+  const Bytes content = Noise(70000);
+  const Bytes stored = CompressRecord(content);
+  Bytes file(1000 + stored.size() + 300, 0xEE);
+  std::copy(stored.begin(), stored.end(), file.begin() + 1000);
+  MemorySource source(file);
+  Bytes out;
+  InflateStoredData(source, 1000, stored.size(), [&](const unsigned char* data, std::size_t size) {
+    out.insert(out.end(), data, data + size);
+  });
+  EXPECT_EQ(out, content);
+}
+
+std::string InflateError(const Bytes& stored) {
+  try {
+    Inflate(stored);
+  } catch (const StreamError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(InflateStoredData, RejectsBrokenStreams) {
+  const Bytes good = CompressRecord(Noise(5000));
+
+  Bytes badAdler = good;
+  badAdler.back() ^= 0x01;
+  EXPECT_NE(InflateError(badAdler), "");
+
+  Bytes badHeader = good;
+  badHeader[0] = 0x00;
+  EXPECT_NE(InflateError(badHeader), "");
+
+  Bytes truncated(good.begin(), good.end() - 3);
+  EXPECT_NE(InflateError(truncated).find("ends before"), std::string::npos);
+
+  Bytes trailing = good;
+  trailing.push_back(0);
+  EXPECT_NE(InflateError(trailing).find("1 bytes follow"), std::string::npos);
+
+  EXPECT_NE(InflateError(Bytes{}).find("ends before"), std::string::npos);
+}
+
+TEST(InflateStoredData, RejectsAStreamThatNeedsAPresetDictionary) {
+  z_stream stream{};
+  ASSERT_EQ(deflateInit(&stream, 6), Z_OK);
+  const unsigned char dictionary[] = "dictionary";
+  ASSERT_EQ(deflateSetDictionary(&stream, dictionary, sizeof dictionary), Z_OK);
+  unsigned char input[] = "dictionary dictionary";
+  Bytes out(256);
+  stream.next_in = input;
+  stream.avail_in = sizeof input;
+  stream.next_out = out.data();
+  stream.avail_out = static_cast<uInt>(out.size());
+  ASSERT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+  out.resize(out.size() - stream.avail_out);
+  deflateEnd(&stream);
+  EXPECT_NE(InflateError(out).find("dictionary"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quenlo::payload
