@@ -47,7 +47,7 @@ class FileSystem {
   virtual bool FolderExists(const std::string& path) = 0;
   // Creates one folder whose parent exists; false when it could not.
   virtual bool CreateFolder(const std::string& path) = 0;
-  virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool RemoveFile(const std::string& path) = 0;
 
   // Opens a file for reading (others may read it meanwhile, not write). Throws payload::IoError.
   virtual std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) = 0;
@@ -58,7 +58,7 @@ class FileSystem {
   virtual std::string ModulePath() = 0;
   // The Windows system folder, without a trailing backslash (at most 255 characters).
   virtual std::string SystemFolder() = 0;
-  virtual DriveType GetDriveType(const std::string& root) = 0;
+  virtual DriveType QueryDriveType(const std::string& root) = 0;
   // Free and total space of the volume holding `path`; nothing when the query fails.
   virtual std::optional<DiskSpace> GetDiskSpace(const std::string& path) = 0;
 

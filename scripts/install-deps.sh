@@ -15,9 +15,9 @@ log() { printf '[install-deps] %s\n' "$*"; }
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   zlib1g-dev libjpeg62-turbo-dev
-  g++-mingw-w64-i686 libz-mingw-w64-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   xvfb fonts-wqy-zenhei imagemagick clang-format
-  dpkg-dev
+  dpkg-dev locales
 )
 wine_packages=(wine wine32:i386 wine64)
 
@@ -39,43 +39,56 @@ else
 fi
 
 # libjpeg for MinGW: Debian ships no binary package, so build the static library from
-# Debian's own source package. The deb-src entry is derived from the machine's apt sources.
-jpeg_prefix=$cache/libjpeg-mingw
-if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
-  log "cross-building libjpeg for i686-w64-mingw32"
-  src_list=/etc/apt/sources.list.d/quenlo-deb-src.sources
+# Debian's own source package, once per Windows target (i686 for the product, x86_64 for the
+# tests on machines that run only 64-bit Wine). The deb-src entry is derived from the machine's
+# apt sources.
+build_libjpeg() {
+  local triple=$1 processor=$2
+  local prefix=$cache/libjpeg-$triple
+  if [ -f "$prefix/lib/libjpeg.a" ]; then
+    log "libjpeg for $triple present"
+    return
+  fi
+  log "cross-building libjpeg for $triple"
+  local src_list=/etc/apt/sources.list.d/quenlo-deb-src.sources
   if [ ! -f "$src_list" ]; then
     sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$src_list" >/dev/null
     $sudo apt-get update -qq
   fi
   mkdir -p "$cache/src"
-  (cd "$cache/src" && apt-get source --download-only -qq libjpeg-turbo >/dev/null 2>&1)
-  rm -rf "$cache/src/libjpeg-turbo-build" "$cache/src/libjpeg-turbo-src"
-  mkdir -p "$cache/src/libjpeg-turbo-src"
-  tarball=$(ls "$cache"/src/libjpeg-turbo_*.orig.tar.* | head -n 1)
-  tar -xf "$tarball" -C "$cache/src/libjpeg-turbo-src" --strip-components=1
-  tc=$cache/src/mingw-toolchain.cmake
-  cat >"$tc" <<'TC'
+  if ! ls "$cache"/src/libjpeg-turbo_*.orig.tar.* >/dev/null 2>&1; then
+    (cd "$cache/src" && apt-get source --download-only -qq libjpeg-turbo >/dev/null 2>&1)
+  fi
+  local work=$cache/src/work-$triple
+  rm -rf "$work"
+  mkdir -p "$work/src"
+  tar -xf "$(ls "$cache"/src/libjpeg-turbo_*.orig.tar.* | head -n 1)" -C "$work/src" --strip-components=1
+  cat >"$work/toolchain.cmake" <<TC
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR $processor)
+set(CMAKE_C_COMPILER $triple-gcc-posix)
+set(CMAKE_RC_COMPILER $triple-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/$triple)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 TC
-  cmake -S "$cache/src/libjpeg-turbo-src" -B "$cache/src/libjpeg-turbo-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$tc" -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$work/src" -B "$work/build" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DWITH_SIMD=0 -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 \
-    -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" -Wno-dev >/dev/null
-  cmake --build "$cache/src/libjpeg-turbo-build" >/dev/null
-  cmake --install "$cache/src/libjpeg-turbo-build" >/dev/null
-  # keep only the static library and its headers
-  rm -rf "$cache/src/libjpeg-turbo-build" "$cache/src/libjpeg-turbo-src"
-  log "libjpeg installed in $jpeg_prefix"
-else
-  log "libjpeg for MinGW present"
+    -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+  cmake --build "$work/build" >/dev/null
+  cmake --install "$work/build" >/dev/null
+  rm -rf "$work"
+  log "libjpeg installed in $prefix"
+}
+# Wine maps Windows file names to Unix ones through the Unix locale: without a real zh_CN.UTF-8
+# locale, names with Chinese characters cannot be created.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+  log "generating the zh_CN.UTF-8 locale"
+  $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi
+
+build_libjpeg i686-w64-mingw32 x86
+build_libjpeg x86_64-w64-mingw32 AMD64
 log "done"

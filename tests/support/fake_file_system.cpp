@@ -100,7 +100,7 @@ bool FakeFileSystem::CreateFolder(const std::string& path) {
   return fs::create_directory(NativePath(path), error) && !error;
 }
 
-bool FakeFileSystem::DeleteFile(const std::string& path) {
+bool FakeFileSystem::RemoveFile(const std::string& path) {
   std::error_code error;
   return FindDrive(path) != nullptr && fs::is_regular_file(NativePath(path)) &&
          fs::remove(NativePath(path), error);
@@ -121,7 +121,7 @@ std::unique_ptr<platform::PendingFile> FakeFileSystem::BeginReplace(const std::s
   return std::make_unique<FakePendingFile>(destination, temporary);
 }
 
-platform::DriveType FakeFileSystem::GetDriveType(const std::string& root) {
+platform::DriveType FakeFileSystem::QueryDriveType(const std::string& root) {
   const Drive* drive = FindDrive(root);
   return drive == nullptr ? platform::DriveType::NoRootFolder : drive->type;
 }

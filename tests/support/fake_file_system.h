@@ -21,12 +21,12 @@ class FakeFileSystem final : public platform::FileSystem {
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
-  bool DeleteFile(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
   std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
   std::string ModulePath() override { return modulePath_; }
   std::string SystemFolder() override { return systemFolder_; }
-  platform::DriveType GetDriveType(const std::string& root) override;
+  platform::DriveType QueryDriveType(const std::string& root) override;
   std::optional<platform::DiskSpace> GetDiskSpace(const std::string& path) override;
   void Sleep(unsigned milliseconds) override { sleeps_.push_back(milliseconds); }
 

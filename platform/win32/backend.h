@@ -1,0 +1,19 @@
+// The Win32 implementations of the platform interfaces, for the setup program and the Wine
+// tests. This header needs no <windows.h>: everything Win32 stays in platform/win32/*.cpp.
+#pragma once
+
+#include <memory>
+
+#include "platform/application.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/registry.h"
+
+namespace quenlo::win32 {
+
+std::unique_ptr<platform::FileSystem> MakeFileSystem();
+std::unique_ptr<platform::Registry> MakeRegistry();
+std::unique_ptr<platform::MessageBoxes> MakeMessageBoxes();
+std::unique_ptr<platform::Application> MakeApplication();
+
+}  // namespace quenlo::win32

@@ -1,0 +1,21 @@
+#include <windows.h>
+
+#include "platform/win32/backend.h"
+
+namespace quenlo::win32 {
+namespace {
+
+class Win32MessageBoxes final : public platform::MessageBoxes {
+ public:
+  int Show(const std::string& text, const std::string& caption, unsigned flags) override {
+    return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), flags);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<platform::MessageBoxes> MakeMessageBoxes() {
+  return std::make_unique<Win32MessageBoxes>();
+}
+
+}  // namespace quenlo::win32

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine the way the tests need it: in a prefix of its own (created
+# once, then reused), on an Xvfb display of its own, with code page 936. Afterwards it stops
+# exactly what it started: the prefix's wineserver and its own Xvfb, by PID.
+#
+#   scripts/wine-run.sh [--prefix DIR] [--use-display] PROGRAM.exe [ARGS...]
+#
+# A 32-bit program runs in a 32-bit prefix, a 64-bit one in a 64-bit prefix. Machines whose
+# kernel cannot run 32-bit Linux programs cannot run 32-bit Wine: a 32-bit program then exits
+# with status 77, which the tests report as skipped.
+#
+# --prefix DIR     the Wine prefix (default build/wine-win32 or build/wine-win64)
+# --use-display    run on the current DISPLAY (a person's screen) instead of a fresh Xvfb
+# The exit status is the program's.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+prefix=""
+own_display=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --prefix) prefix=$2; shift 2 ;;
+    --use-display) own_display=0; shift ;;
+    *) break ;;
+  esac
+done
+[ $# -ge 1 ] || { echo "usage: $0 [--prefix DIR] [--use-display] PROGRAM.exe [ARGS...]" >&2; exit 2; }
+program=$1
+
+# The PE machine field: 014c i386, 8664 x86-64.
+pe_offset=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
+machine=$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$program" | tr -d ' ')
+case "$machine" in
+  014c)
+    if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+      echo "[wine-run] this machine cannot run 32-bit Wine; skipping $(basename "$program")" >&2
+      exit 77
+    fi
+    export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine
+    ;;
+  8664) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 ;;
+  *) echo "[wine-run] $program is not a Windows i386 or x86-64 program" >&2; exit 2 ;;
+esac
+[ -n "$prefix" ] || prefix=$here/build/wine-$WINEARCH
+prefix=$(realpath -m "$prefix")
+
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 2>/dev/null
+
+xvfb_pid=""
+cleanup() {
+  "$WINELOADER" wineserver -k >/dev/null 2>&1 || wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+
+# Created under a lock, so parallel callers wait for the first.
+mkdir -p "$(dirname "$prefix")"
+(
+  flock 9
+  if [ ! -f "$prefix/system.reg" ]; then
+    echo "[wine-run] creating Wine prefix $prefix ($WINEARCH)" >&2
+    "$WINELOADER" wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+) 9>"$prefix.lock"
+
+if [ "$own_display" = 1 ]; then
+  for n in $(seq 90 140); do
+    if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then continue; fi
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.05
+    done
+    if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      break
+    fi
+    xvfb_pid=""
+  done
+  [ -n "$xvfb_pid" ] || { echo "[wine-run] could not start Xvfb" >&2; exit 1; }
+fi
+
+set +e
+"$WINELOADER" "$@"
+status=$?
+set -e
+exit $status

@@ -1,0 +1,123 @@
+// The Win32 file-system backend against real files under Wine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/win32/backend.h"
+
+namespace quenlo {
+namespace {
+
+class RealFileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    CreateDirectoryA(temp, nullptr);
+    folder = std::string(temp) + "quenlo-fs-test";
+    TearDown();  // what an interrupted earlier run left behind
+    ASSERT_TRUE(files->CreateFolder(folder));
+  }
+  void TearDown() override {
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      do DeleteFileA((folder + "\\" + entry.cFileName).c_str());
+      while (FindNextFileA(find, &entry));
+      FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+  }
+  std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  int FilesInFolder() {
+    int count = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+    while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return count;
+  }
+
+  std::unique_ptr<platform::FileSystem> files = win32::MakeFileSystem();
+  std::string folder;
+};
+
+TEST_F(RealFileSystemTest, ReplacementAppearsOnlyWhenCommitted) {
+  const std::string path = folder + "\\誠.txt";  // a GBK name whose trail byte is 0x5C
+  std::ofstream(path, std::ios::binary) << "old content";
+  {
+    auto pending = files->BeginReplace(path);
+    pending->Write("new", 3);
+    EXPECT_EQ(Read(path), "old content");
+    pending->Commit();
+  }
+  EXPECT_EQ(Read(path), "new");
+  EXPECT_EQ(FilesInFolder(), 1);
+}
+
+TEST_F(RealFileSystemTest, AbandonedReplacementLeavesOldFileAndNoTemporary) {
+  const std::string path = folder + "\\kept.dll";
+  std::ofstream(path, std::ios::binary) << "original";
+  {
+    auto pending = files->BeginReplace(path);
+    pending->Write("partial", 7);
+  }
+  EXPECT_EQ(Read(path), "original");
+  EXPECT_EQ(FilesInFolder(), 1);
+}
+
+TEST_F(RealFileSystemTest, ExistenceAndReading) {
+  const std::string path = folder + "\\data.bin";
+  EXPECT_FALSE(files->FileExists(path));
+  std::ofstream(path, std::ios::binary) << "0123456789";
+  EXPECT_TRUE(files->FileExists(path));
+  EXPECT_FALSE(files->FolderExists(path));
+  EXPECT_TRUE(files->FolderExists(folder));
+  EXPECT_FALSE(files->FileExists(folder));
+
+  auto source = files->OpenForReading(path);
+  EXPECT_EQ(source->Size(), 10u);
+  char buffer[4] = {};
+  source->ReadAt(6, buffer, 4);
+  EXPECT_EQ(std::string(buffer, 4), "6789");
+  EXPECT_THROW(source->ReadAt(8, buffer, 4), payload::IoError);
+  source.reset();
+
+  EXPECT_TRUE(files->RemoveFile(path));
+  EXPECT_FALSE(files->RemoveFile(path));
+  EXPECT_THROW(files->OpenForReading(path), payload::IoError);
+}
+
+TEST_F(RealFileSystemTest, CreateFolderIsSingleLevel) {
+  EXPECT_FALSE(files->CreateFolder(folder + "\\a\\b"));
+  EXPECT_TRUE(files->CreateFolder(folder + "\\a"));
+  EXPECT_TRUE(files->CreateFolder(folder + "\\a\\b"));
+  EXPECT_TRUE(files->FolderExists(folder + "\\a\\b"));
+  RemoveDirectoryA((folder + "\\a\\b").c_str());
+  RemoveDirectoryA((folder + "\\a").c_str());
+}
+
+TEST_F(RealFileSystemTest, SystemQueries) {
+  const std::string system = files->SystemFolder();
+  EXPECT_TRUE(files->FolderExists(system)) << system;
+  EXPECT_NE(system.back(), '\\');
+  EXPECT_EQ(files->QueryDriveType("C:\\"), platform::DriveType::Fixed);
+  const auto space = files->GetDiskSpace("C:\\");
+  ASSERT_TRUE(space.has_value());
+  EXPECT_GT(space->totalBytes, 0u);
+  EXPECT_FALSE(files->GetDiskSpace("Q:\\nowhere\\").has_value());
+  EXPECT_TRUE(files->FileExists(files->ModulePath()));
+}
+
+}  // namespace
+}  // namespace quenlo
