@@ -45,7 +45,7 @@ inline constexpr std::string_view kSystemRoot = "Exe\\";
 using HeaderBytes = std::array<unsigned char, kHeaderSize>;
 
 struct RecordHeader {
-  std::string name;          // exactly L bytes; empty for the image record
+  std::string name;  // exactly L bytes; empty for the image record
   std::int64_t storedSize = 0;
 
   bool IsImage() const { return name.empty(); }

@@ -38,9 +38,9 @@ std::optional<PayloadRecord> ArchiveWalker::Next() {
 
   const std::uint64_t before = record.headerOffset;  // bytes available for the stored data
   if (record.storedSize < 0) {
-    throw ArchiveError(record.Describe() + ": stored size " + std::to_string(record.storedSize) +
-                           " is negative",
-                       record.headerOffset);
+    throw ArchiveError(
+        record.Describe() + ": stored size " + std::to_string(record.storedSize) + " is negative",
+        record.headerOffset);
   }
   if (static_cast<std::uint64_t>(record.storedSize) > before) {
     throw ArchiveError(record.Describe() + ": stored size " + std::to_string(record.storedSize) +

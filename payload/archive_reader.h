@@ -26,11 +26,11 @@ class ArchiveError : public std::runtime_error {
 };
 
 struct PayloadRecord {
-  std::string name;               // exactly L bytes; empty for the image record
+  std::string name;  // exactly L bytes; empty for the image record
   std::int64_t storedSize = 0;
-  std::uint64_t dataOffset = 0;   // where the stored data starts
-  std::uint64_t headerOffset = 0; // where the 264-byte header starts
-  std::size_t placeFromEnd = 0;   // 1 for the last record of the file
+  std::uint64_t dataOffset = 0;    // where the stored data starts
+  std::uint64_t headerOffset = 0;  // where the 264-byte header starts
+  std::size_t placeFromEnd = 0;    // 1 for the last record of the file
 
   bool IsImage() const { return name.empty(); }
   // "record 3 from the end ("App\Readme.txt", header at offset 1234)": for error messages.

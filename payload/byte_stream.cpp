@@ -6,9 +6,8 @@ namespace quenlo::payload {
 
 void MemorySource::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
   if (offset > bytes_.size() || size > bytes_.size() - offset) {
-    throw IoError("read of " + std::to_string(size) + " bytes at offset " +
-                  std::to_string(offset) + " goes past the end (" +
-                  std::to_string(bytes_.size()) + " bytes)");
+    throw IoError("read of " + std::to_string(size) + " bytes at offset " + std::to_string(offset) +
+                  " goes past the end (" + std::to_string(bytes_.size()) + " bytes)");
   }
   if (size != 0) std::memcpy(buffer, bytes_.data() + offset, size);
 }

@@ -39,8 +39,7 @@ std::string FolderPart(std::string_view path) {
 }
 
 std::string ExtensionPart(std::string_view path) {
-  const std::size_t last =
-      LastCharWhere(path, [](char c) { return c == '.' || IsSeparator(c); });
+  const std::size_t last = LastCharWhere(path, [](char c) { return c == '.' || IsSeparator(c); });
   if (last == std::string_view::npos || path[last] != '.') return {};
   return std::string(path.substr(last));
 }

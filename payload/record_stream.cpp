@@ -16,10 +16,14 @@ constexpr std::size_t kInputChunk = 64 * 1024;
 std::string ZlibReason(const z_stream& stream, int code) {
   if (stream.msg != nullptr) return stream.msg;
   switch (code) {
-    case Z_NEED_DICT: return "the stream asks for a preset dictionary";
-    case Z_MEM_ERROR: return "out of memory";
-    case Z_BUF_ERROR: return "the stream ends before its end marker";
-    default: return "zlib error " + std::to_string(code);
+    case Z_NEED_DICT:
+      return "the stream asks for a preset dictionary";
+    case Z_MEM_ERROR:
+      return "out of memory";
+    case Z_BUF_ERROR:
+      return "the stream ends before its end marker";
+    default:
+      return "zlib error " + std::to_string(code);
   }
 }
 
@@ -56,7 +60,8 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
   if (inflateInit2(&stream, kWindowBits) != Z_OK) throw StreamError("out of memory");
   InflateGuard guard{&stream};
 
-  std::vector<unsigned char> input(static_cast<std::size_t>(std::min<std::uint64_t>(size, kInputChunk)));
+  std::vector<unsigned char> input(
+      static_cast<std::size_t>(std::min<std::uint64_t>(size, kInputChunk)));
   std::vector<unsigned char> output(pieceSize);
   std::uint64_t read = 0;
   std::uint64_t inflated = 0;
@@ -64,7 +69,8 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
   while (code != Z_STREAM_END) {
     if (stream.avail_in == 0) {
       if (read == size) throw StreamError("the stream ends before its end marker");
-      const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size - read, input.size()));
+      const auto chunk =
+          static_cast<std::size_t>(std::min<std::uint64_t>(size - read, input.size()));
       source.ReadAt(offset + read, input.data(), chunk);
       read += chunk;
       stream.next_in = input.data();

@@ -5,9 +5,9 @@
 namespace quenlo::platform {
 
 std::string TrimKeyPath(const std::string& path) {
-  std::string trimmed = path.substr(path.find_first_not_of('\\') == std::string::npos
-                                        ? path.size()
-                                        : path.find_first_not_of('\\'));
+  std::string trimmed =
+      path.substr(path.find_first_not_of('\\') == std::string::npos ? path.size()
+                                                                    : path.find_first_not_of('\\'));
   while (EndsWithBackslash(trimmed)) trimmed.pop_back();
   return trimmed;
 }

@@ -14,9 +14,8 @@ namespace {
 std::string LastErrorText() {
   const DWORD code = GetLastError();
   char buffer[256] = {};
-  const DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                     buffer, sizeof buffer, nullptr);
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, buffer, sizeof buffer, nullptr);
   std::string text(buffer, length);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
     text.pop_back();
@@ -49,7 +48,8 @@ class HandleSource final : public payload::ByteSource {
       if (!ReadFile(file_, out, chunk, &read, nullptr)) {
         throw payload::IoError(path_ + ": cannot read: " + LastErrorText());
       }
-      if (read == 0) throw payload::IoError(path_ + ": short read at offset " + std::to_string(offset));
+      if (read == 0)
+        throw payload::IoError(path_ + ": short read at offset " + std::to_string(offset));
       out += read;
       size -= read;
       offset += read;
@@ -155,7 +155,8 @@ class Win32FileSystem final : public platform::FileSystem {
   std::string ModulePath() override {
     std::string path(MAX_PATH, '\0');
     for (;;) {
-      const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+      const DWORD length =
+          GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
       if (length < path.size()) {
         path.resize(length);
         return path;

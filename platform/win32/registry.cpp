@@ -27,8 +27,9 @@ class Win32RegistryKey final : public platform::RegistryKey {
       return value;
     }
     std::string data(size, '\0');
-    if (size != 0 && RegQueryValueExA(key_, name.c_str(), nullptr, &type,
-                                      reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+    if (size != 0 &&
+        RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS) {
       return value;
     }
     data.resize(size);
@@ -38,7 +39,8 @@ class Win32RegistryKey final : public platform::RegistryKey {
   }
 
   bool WriteString(const std::string& name, const std::string& text) override {
-    return RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    return RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
   }
 

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       (void)StorableNameProblem(record->name);
       try {
-        InflateStoredData(source, record->dataOffset, static_cast<std::uint64_t>(record->storedSize),
+        InflateStoredData(source, record->dataOffset,
+                          static_cast<std::uint64_t>(record->storedSize),
                           [](const unsigned char*, std::size_t) {});
       } catch (const StreamError&) {
         // A broken stream is an answer, not a fault.

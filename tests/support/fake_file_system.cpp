@@ -41,7 +41,8 @@ std::vector<std::string> Components(const std::string& path) {
 class FakePendingFile final : public platform::PendingFile {
  public:
   FakePendingFile(fs::path destination, fs::path temporary)
-      : destination_(std::move(destination)), temporary_(std::move(temporary)),
+      : destination_(std::move(destination)),
+        temporary_(std::move(temporary)),
         sink_(temporary_.string()) {}
   ~FakePendingFile() override {
     if (!committed_) {

@@ -45,7 +45,7 @@ class FakeRegistry final : public platform::Registry {
  private:
   class Key;
   using KeyId = std::pair<platform::RegistryRoot, std::string>;  // path upper-cased and trimmed
-  using Values = std::map<std::string, StoredValue>;              // name upper-cased
+  using Values = std::map<std::string, StoredValue>;             // name upper-cased
   static KeyId Id(platform::RegistryRoot root, const std::string& path);
 
   std::map<KeyId, Values> keys_;

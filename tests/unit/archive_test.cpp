@@ -42,7 +42,9 @@ std::string WalkError(const Bytes& file) {
 
 class ArchiveBuilder {
  public:
-  explicit ArchiveBuilder(const Bytes& image = ToBytes("MZ stub image")) { writer_.WriteImage(image); }
+  explicit ArchiveBuilder(const Bytes& image = ToBytes("MZ stub image")) {
+    writer_.WriteImage(image);
+  }
   ArchiveBuilder& Add(const std::string& name, const std::string& content) {
     writer_.AppendRecord(name, CompressRecord(ToBytes(content)));
     return *this;

@@ -56,8 +56,7 @@ TEST_F(StartupTest, EarlierInstallationAsksFirstAndYesKeepsTheDefaultTitle) {
   boxes.Answer(platform::kAnswerYes);
   Run();
   ASSERT_EQ(boxes.shown().size(), 1u);
-  EXPECT_EQ(boxes.shown()[0].text,
-            "在这台计算机上已经安装了 Quenlo播放 ，你是否准备覆盖安装？");
+  EXPECT_EQ(boxes.shown()[0].text, "在这台计算机上已经安装了 Quenlo播放 ，你是否准备覆盖安装？");
   EXPECT_EQ(boxes.shown()[0].caption, "提示信息");
   EXPECT_EQ(boxes.shown()[0].flags, 0x44u);
   EXPECT_EQ(application.calls, (std::vector<std::string>{"initialize", "run"}));

@@ -1,0 +1,141 @@
+// Windows: native names are UTF-16. GBK is code page 936; WC_NO_BEST_FIT_CHARS together with
+// lpUsedDefaultChar tells when a character has no exact GBK encoding.
+//
+// Console text is converted to the console's output code page (GetConsoleOutputCP), or to the
+// ANSI code page when the process has no console; when that code page is 936 the GBK bytes pass
+// through unchanged.
+#include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "payload/path.h"
+#include "platform/text_encoding.h"
+
+namespace quenlo::platform {
+namespace {
+
+constexpr UINT kGbk = 936;
+
+bool IsControl(unsigned value) { return value < 0x20 || value == 0x7F; }
+
+void AppendHexByte(std::string& out, unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "<%02X>", value & 0xFFu);
+  out += text;
+}
+
+// Nothing when a byte sequence is invalid in `codePage`.
+std::optional<std::wstring> ToWide(std::string_view text, UINT codePage) {
+  if (text.empty()) return std::wstring();
+  const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
+                                         static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                      wide.data(), length);
+  return wide;
+}
+
+// Exact conversion to GBK: nothing when a character would need the default character.
+std::optional<std::string> WideToGbk(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  BOOL usedDefault = FALSE;
+  const int length =
+      WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                          nullptr, 0, nullptr, &usedDefault);
+  if (length <= 0 || usedDefault) return std::nullopt;
+  std::string gbk(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      gbk.data(), length, nullptr, &usedDefault);
+  if (usedDefault) return std::nullopt;
+  return gbk;
+}
+
+// Conversion for display: characters the code page lacks become its default character.
+std::string WideToCodePage(std::wstring_view wide, UINT codePage) {
+  if (wide.empty()) return {};
+  const int length = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string(wide.size(), '?');
+  std::string out(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length,
+                      nullptr, nullptr);
+  return out;
+}
+
+UINT ConsoleCodePage() {
+  const UINT codePage = GetConsoleOutputCP();
+  return codePage != 0 ? codePage : GetACP();
+}
+
+}  // namespace
+
+std::optional<std::string> NativeNameToGbk(const std::filesystem::path& name) {
+  return WideToGbk(name.native());
+}
+
+std::optional<std::filesystem::path> GbkToNativeName(std::string_view gbk) {
+  auto wide = ToWide(gbk, kGbk);
+  if (!wide || WideToGbk(*wide) != gbk) return std::nullopt;
+  return std::filesystem::path(*wide);
+}
+
+std::string GbkToConsole(std::string_view gbk) {
+  const UINT codePage = ConsoleCodePage();
+  std::string out;
+  for (std::size_t pos = 0; pos < gbk.size();) {
+    const auto byte = static_cast<unsigned char>(gbk[pos]);
+    if (IsControl(byte)) {
+      AppendHexByte(out, byte);
+      ++pos;
+      continue;
+    }
+    const std::size_t length = IsGbkLeadByte(byte) && pos + 1 < gbk.size() ? 2 : 1;
+    const std::string_view character = gbk.substr(pos, length);
+    if (auto wide = ToWide(character, kGbk)) {
+      out += codePage == kGbk ? std::string(character) : WideToCodePage(*wide, codePage);
+      pos += length;
+    } else {
+      AppendHexByte(out, byte);
+      ++pos;
+    }
+  }
+  return out;
+}
+
+std::string NativeNameToConsole(const std::filesystem::path& name) {
+  const UINT codePage = ConsoleCodePage();
+  const std::wstring& wide = name.native();
+  std::string out;
+  std::size_t runStart = 0;
+  for (std::size_t pos = 0; pos <= wide.size(); ++pos) {
+    if (pos < wide.size() && !IsControl(wide[pos])) continue;
+    out += WideToCodePage(std::wstring_view(wide).substr(runStart, pos - runStart), codePage);
+    if (pos < wide.size()) AppendHexByte(out, wide[pos]);
+    runStart = pos + 1;
+  }
+  return out;
+}
+
+std::vector<std::filesystem::path> NativeArguments(int argc, char** argv) {
+  std::vector<std::filesystem::path> arguments;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) {
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    return arguments;
+  }
+  for (int i = 1; i < count; ++i) arguments.emplace_back(std::wstring(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
+
+bool StderrIsTerminal() {
+  const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+
+}  // namespace quenlo::platform

@@ -1,0 +1,66 @@
+#include "tools/quenlo-pack/extract.h"
+
+#include "tests/support/temp_dir.h"
+#include "tests/unit/pack/test_files.h"
+
+namespace quenlo::packer::testing {
+namespace {
+
+std::size_t EntriesIn(const fs::path& folder) {
+  return static_cast<std::size_t>(
+      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+class ExtractTest : public ::testing::Test {
+ protected:
+  fs::path Out() const { return temp_.path() / "out"; }
+  quenlo::testing::TempDir temp_;
+};
+
+TEST_F(ExtractTest, WritesTheAppAndExeTreesUnderTheFolder) {
+  const Bytes archive = BuildArchive(
+      {{"App\\中文\\说明.txt", "你好"}, {"App\\Codec\\x.dll", "codec"}, {"Exe\\s.dll", ""}});
+  payload::MemorySource source(archive);
+  const ExtractSummary summary = Extract(source, Out(), nullptr);
+  EXPECT_EQ(summary.files, 3u);
+  EXPECT_EQ(summary.bytes, 9u);
+  EXPECT_EQ(ReadFile(Out() / u8"App/中文/说明.txt"), "你好");
+  EXPECT_EQ(ReadFile(Out() / "App/Codec/x.dll"), "codec");
+  EXPECT_TRUE(fs::is_regular_file(Out() / "Exe/s.dll"));
+  EXPECT_EQ(EntriesIn(Out()), 2u);  // App and Exe, nothing for the image
+}
+
+TEST_F(ExtractTest, RefusesATraversalNameBeforeWritingAnything) {
+  const Bytes archive =
+      BuildArchive({{"App\\fine.txt", "fine"}, {"App\\..\\..\\evil.txt", "evil"}});
+  payload::MemorySource source(archive);
+  const std::string message = ErrorOf([&] { Extract(source, Out(), nullptr); });
+  EXPECT_NE(message.find("App\\..\\..\\evil.txt"), std::string::npos) << message;
+  EXPECT_FALSE(fs::exists(Out()));
+  EXPECT_EQ(EntriesIn(temp_.path()), 0u);
+}
+
+TEST_F(ExtractTest, NeverWritesThroughALinkedFolder) {
+  fs::create_directories(temp_.path() / "elsewhere");
+  fs::create_directories(Out());
+  fs::create_directory_symlink(temp_.path() / "elsewhere", Out() / "App");
+  const Bytes archive = BuildArchive({{"App\\x.txt", "x"}});
+  payload::MemorySource source(archive);
+  EXPECT_THROW(Extract(source, Out(), nullptr), payload::IoError);
+  EXPECT_EQ(EntriesIn(temp_.path() / "elsewhere"), 0u);
+}
+
+TEST_F(ExtractTest, BrokenStreamLeavesNoPartialFile) {
+  std::string big;
+  for (int i = 0; i < 20000; ++i) big += std::to_string(i);
+  Bytes archive = BuildArchive({{"App\\a.txt", "alpha"}, {"App\\b.txt", big}});
+  archive[archive.size() - payload::kHeaderSize - 100] ^= 0xFF;
+  payload::MemorySource source(archive);
+  const std::string message = ErrorOf([&] { Extract(source, Out(), nullptr); });
+  EXPECT_NE(message.find("App\\b.txt"), std::string::npos) << message;
+  EXPECT_EQ(ReadFile(Out() / "App/a.txt"), "alpha");
+  EXPECT_EQ(EntriesIn(Out() / "App"), 1u) << "neither b.txt nor its temporary file";
+}
+
+}  // namespace
+}  // namespace quenlo::packer::testing
