@@ -48,6 +48,8 @@ class ArchiveWalker {
   // Bytes taken from the end of the file so far (the walk's 64-bit counter).
   std::uint64_t consumed() const { return consumed_; }
   std::uint64_t total() const { return total_; }
+  // True once the image record has been returned: the walk is complete.
+  bool AtEnd() const { return imageSeen_; }
 
  private:
   ByteSource& source_;

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 namespace quenlo::payload {
@@ -92,6 +93,23 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
     throw StreamError(std::to_string(unused) + " bytes follow the end of the stream");
   }
   return inflated;
+}
+
+int InflateRecord(ByteSource& source, std::uint64_t offset, std::uint64_t size, ByteSink& output,
+                  std::string* reason) {
+  if (size == 0) return 0;
+  try {
+    InflateStoredData(source, offset, size, [&](const unsigned char* data, std::size_t length) {
+      output.Write(data, length);
+    });
+    return 0;
+  } catch (const StreamError& error) {
+    if (reason != nullptr) *reason = error.what();
+    return -1;
+  } catch (const std::bad_alloc&) {
+    if (reason != nullptr) *reason = "out of memory";
+    return -2;
+  }
 }
 
 }  // namespace quenlo::payload

@@ -6,6 +6,7 @@
 #include <functional>
 #include <span>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "payload/byte_stream.h"
@@ -32,5 +33,12 @@ using InflatedPiece = std::function<void(const unsigned char* data, std::size_t 
 // Returns the number of inflated bytes.
 std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
                                 const InflatedPiece& sink, std::size_t pieceSize = 512);
+
+// The extraction's inflater: inflates one record's stored data into `output` in pieces of 512
+// bytes. Returns 0 on success and a negative status when the stream is broken or memory runs out
+// (`reason`, when given, then says why); empty stored data gives 0 and no output. Read and write
+// errors of the source and the output are not stream faults: they leave as payload::IoError.
+int InflateRecord(ByteSource& source, std::uint64_t offset, std::uint64_t size, ByteSink& output,
+                  std::string* reason = nullptr);
 
 }  // namespace quenlo::payload

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test tier in turn and stops at the first that fails:
 #   1. native unit tests (host build), 2. the same under AddressSanitizer and
-#   UndefinedBehaviorSanitizer, 3. the archive walker's fuzz target for a bounded time,
-#   4. the Windows builds, and the Wine tests of the 64-bit one (and of the 32-bit one where the
+#   UndefinedBehaviorSanitizer, 3. the threaded parts under ThreadSanitizer, 4. the archive
+#   walker's fuzz target for a bounded time, 5. the Windows builds, and the Wine tests of the 64-bit one (and of the 32-bit one where the
 #   machine can run 32-bit Wine; elsewhere ctest reports them as skipped).
 # QUENLO_FUZZ_SECONDS sets the fuzzing time (default 60).
 set -euo pipefail
@@ -17,6 +17,12 @@ for preset in host host-sanitize; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+step "threads under ThreadSanitizer (status channel, parallel compression)"
+cmake --preset host-tsan >/dev/null
+cmake --build --preset host-tsan -j "$jobs" --target unit_tests pack_tests
+build/host-tsan/tests/unit/unit_tests --gtest_filter='StatusChannel*'
+build/host-tsan/tests/unit/pack/pack_tests --gtest_filter='ParallelCompressTest.*:PackTest.OutputIsTheSameForAnyNumberOfThreads'
 
 step "fuzzing the archive walker (${QUENLO_FUZZ_SECONDS:-60} s)"
 cmake --preset fuzz >/dev/null

@@ -15,6 +15,20 @@ std::string StatusChannel::StatusText() const {
   return line_;
 }
 
+void StatusChannel::PublishFailure(InstallFailure failure) {
+  {
+    std::lock_guard<std::mutex> hold(lineLock_);
+    failure_ = std::move(failure);
+  }
+  failed_.store(true, std::memory_order_release);
+}
+
+std::optional<InstallFailure> StatusChannel::Failure() const {
+  if (!failed_.load(std::memory_order_acquire)) return std::nullopt;
+  std::lock_guard<std::mutex> hold(lineLock_);
+  return failure_;
+}
+
 SetupSession& TheSession() {
   static SetupSession session;
   return session;

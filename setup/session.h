@@ -10,9 +10,17 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace quenlo {
+
+// How an install that did not finish ended: the step that failed and the error, both in GBK
+// plain words for the installing page.
+struct InstallFailure {
+  std::string step;    // "解压缩文件", "注册解码器", ...
+  std::string detail;  // what went wrong, naming the file or record where it is known
+};
 
 // The status channel between the install worker and the wizard's timer.
 //
@@ -20,7 +28,8 @@ namespace quenlo {
 // so a reader always gets one complete line. The progress count has one writer, so it needs no
 // read-modify-write protection; readers may see any recent value. InstallFinished is published
 // with release ordering after the worker's last write and read with acquire ordering before the
-// other members.
+// other members. A worker whose sequence ended by an error never sets InstallFinished; it
+// publishes an InstallFailure instead, under the same ordering.
 class StatusChannel {
  public:
   void PublishStatus(std::string line);
@@ -35,11 +44,16 @@ class StatusChannel {
   void SetInstallFinished(bool finished) { finished_.store(finished, std::memory_order_release); }
   bool InstallFinished() const { return finished_.load(std::memory_order_acquire); }
 
+  void PublishFailure(InstallFailure failure);
+  std::optional<InstallFailure> Failure() const;
+
  private:
   mutable std::mutex lineLock_;
   std::string line_;
   std::atomic<std::int32_t> progress_{0};
   std::atomic<bool> finished_{false};
+  std::optional<InstallFailure> failure_;  // guarded by lineLock_
+  std::atomic<bool> failed_{false};
 };
 
 struct SetupSession {

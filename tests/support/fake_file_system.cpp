@@ -40,17 +40,24 @@ std::vector<std::string> Components(const std::string& path) {
 
 class FakePendingFile final : public platform::PendingFile {
  public:
-  FakePendingFile(fs::path destination, fs::path temporary)
+  FakePendingFile(fs::path destination, fs::path temporary, std::uint64_t limit)
       : destination_(std::move(destination)),
         temporary_(std::move(temporary)),
-        sink_(temporary_.string()) {}
+        sink_(temporary_.string()),
+        limit_(limit) {}
   ~FakePendingFile() override {
     if (!committed_) {
       std::error_code ignored;
       fs::remove(temporary_, ignored);
     }
   }
-  void Write(const void* data, std::size_t size) override { sink_.Write(data, size); }
+  void Write(const void* data, std::size_t size) override {
+    if (size > limit_ - written_) {
+      throw payload::IoError("cannot write " + destination_.string() + ": disk full");
+    }
+    written_ += size;
+    sink_.Write(data, size);
+  }
   void Commit() override {
     sink_.Close();
     std::error_code error;
@@ -63,6 +70,8 @@ class FakePendingFile final : public platform::PendingFile {
   fs::path destination_;
   fs::path temporary_;
   payload::FileSink sink_;
+  std::uint64_t limit_;
+  std::uint64_t written_ = 0;
   bool committed_ = false;
 };
 
@@ -71,6 +80,7 @@ class FakePendingFile final : public platform::PendingFile {
 FakeFileSystem::FakeFileSystem() {
   AddDrive('C', platform::DriveType::Fixed, 10ull << 30);
   fs::create_directories(NativePath(systemFolder_));
+  fs::create_directories(root_.path() / "cwd");
 }
 
 fs::path FakeFileSystem::NativePath(const std::string& path) const {
@@ -119,7 +129,7 @@ std::unique_ptr<platform::PendingFile> FakeFileSystem::BeginReplace(const std::s
   }
   fs::path temporary = destination;
   temporary += ".quenlo-tmp";
-  return std::make_unique<FakePendingFile>(destination, temporary);
+  return std::make_unique<FakePendingFile>(destination, temporary, writeLimit_);
 }
 
 platform::DriveType FakeFileSystem::QueryDriveType(const std::string& root) {

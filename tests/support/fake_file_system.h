@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,12 +29,19 @@ class FakeFileSystem final : public platform::FileSystem {
   std::string SystemFolder() override { return systemFolder_; }
   platform::DriveType QueryDriveType(const std::string& root) override;
   std::optional<platform::DiskSpace> GetDiskSpace(const std::string& path) override;
-  void Sleep(unsigned milliseconds) override { sleeps_.push_back(milliseconds); }
+  void Sleep(unsigned milliseconds) override {
+    sleeps_.push_back(milliseconds);
+    if (onSleep_) onSleep_(milliseconds);
+  }
 
   // Arranging the machine.
   void AddDrive(char letter, platform::DriveType type, std::uint64_t freeBytes);
   void FailDiskSpaceQuery(char letter);
+  // From now on a file being written fails ("disk full") once it would exceed `bytes`.
+  void FailWritesBeyond(std::uint64_t bytes) { writeLimit_ = bytes; }
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
+  // Called at every pause: a test looks at what a step has published at that moment.
+  void OnSleep(std::function<void(unsigned)> hook) { onSleep_ = std::move(hook); }
   void WriteFile(const std::string& path, const std::string& content);  // creates folders
   std::string ReadFile(const std::string& path);
 
@@ -54,6 +62,8 @@ class FakeFileSystem final : public platform::FileSystem {
   std::string modulePath_ = "C:\\Setup\\QuenloSetup.exe";
   std::string systemFolder_ = "C:\\Windows\\system32";
   std::vector<unsigned> sleeps_;
+  std::uint64_t writeLimit_ = UINT64_MAX;
+  std::function<void(unsigned)> onSleep_;
 };
 
 }  // namespace quenlo::testing

@@ -1,0 +1,34 @@
+// ExtractPayload: the first step of the install sequence. It walks the payload archive of the
+// running setup file from its end, inflates every named record and writes it into the
+// installation folder ("App\") or the Windows system folder ("Exe\"), publishing one status line
+// and one progress step per record.
+//
+// Nothing is lost and nothing is half-written: each record streams from the setup file into a
+// temporary file beside its destination, and only a complete stream whose Adler-32 checks out
+// replaces the destination. A record that fails leaves the destination as it was and ends the
+// pass with an error. Memory stays bounded by the buffers of one record, whatever the payload's
+// size.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "payload/extracted_files.h"
+#include "platform/file_system.h"
+#include "setup/session.h"
+
+namespace quenlo {
+
+// Where a stored name goes: "App..." (exact case) has every "App\" (any case) replaced by the
+// installation root, "Exe..." every "Exe\" by the system root; any other name is used unchanged
+// (relative to the current folder). Both roots end in one backslash.
+std::string MapRecordName(const std::string& name, const std::string& installRoot,
+                          const std::string& systemRoot);
+
+// Runs the whole pass. Throws payload::ArchiveError for a broken archive (including a name that
+// would leave its folder or a stream that does not inflate) and payload::IoError when the setup
+// file cannot be read or a destination cannot be written.
+void ExtractPayload(SetupSession& session, platform::FileSystem& files,
+                    const std::string& installDir, ExtractedFiles& extracted);
+
+}  // namespace quenlo

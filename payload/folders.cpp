@@ -1,0 +1,21 @@
+#include "payload/folders.h"
+
+#include "payload/path.h"
+
+namespace quenlo {
+
+void ForceFolders(platform::FileSystem& files, const std::string& folder) {
+  const std::string path = EnsureTrailingBackslash(folder);
+  std::size_t position = 0;  // characters, counted from 1 as the candidates are defined
+  for (std::size_t pos = 0; pos < path.size();) {
+    const bool pair = IsGbkLeadByte(static_cast<unsigned char>(path[pos])) && pos + 1 < path.size();
+    ++position;
+    if (!pair && path[pos] == '\\' && position > 3) {
+      const std::string candidate = path.substr(0, pos);
+      if (!files.FolderExists(candidate)) files.CreateFolder(candidate);
+    }
+    pos += pair ? 2 : 1;
+  }
+}
+
+}  // namespace quenlo

@@ -1,0 +1,268 @@
+#include "payload/extraction.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "payload/archive_reader.h"
+#include "payload/folders.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/setup_file_builder.h"
+
+namespace quenlo {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::SetupFileBuilder;
+
+class ExtractionTest : public ::testing::Test {
+ protected:
+  void Install(const SetupFileBuilder& setup, const std::string& installDir = "D:\\Player") {
+    files.WriteFile(files.ModulePath(), setup.str());
+    ExtractPayload(session, files, installDir, extracted);
+  }
+  std::string Read(const std::string& path) { return files.ReadFile(path); }
+  bool Exists(const std::string& path) { return files.FileExists(path); }
+  // Every file below the machine's drives, as native paths (to find stray temporary files).
+  std::vector<std::string> AllFilesUnder(const std::string& windowsFolder) {
+    std::vector<std::string> found;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(files.NativePath(windowsFolder))) {
+      if (entry.is_regular_file()) found.push_back(entry.path().filename().string());
+    }
+    return found;
+  }
+
+  FakeFileSystem files;
+  SetupSession session;
+  ExtractedFiles extracted;
+
+  void SetUp() override { files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30); }
+};
+
+TEST_F(ExtractionTest, InstallsIntoAFolderTreeThatDoesNotExistYet) {
+  SetupFileBuilder setup;
+  setup.Add("App\\Readme.txt", "readme")
+      .Add("App\\Codec\\Real\\Plugins\\ExtResources\\deep.xrs", "deep")
+      .Add("Exe\\bass.dll", "system copy");
+  Install(setup);
+
+  EXPECT_EQ(Read("D:\\Player\\Readme.txt"), "readme");
+  EXPECT_EQ(Read("D:\\Player\\Codec\\Real\\Plugins\\ExtResources\\deep.xrs"), "deep");
+  EXPECT_EQ(Read("C:\\Windows\\system32\\bass.dll"), "system copy");
+  // Reading order: the last record of the file first.
+  EXPECT_EQ(extracted.paths(),
+            (std::vector<std::string>{"C:\\Windows\\system32\\bass.dll",
+                                      "D:\\Player\\Codec\\Real\\Plugins\\ExtResources\\deep.xrs",
+                                      "D:\\Player\\Readme.txt"}));
+  EXPECT_EQ(session.Status.ProgressValue(), 4);  // three files and the image record
+  EXPECT_EQ(session.Status.StatusText(), "Quenlo播放v2.0 Tesmar版 准备注册解码器，请稍候...");
+  EXPECT_EQ(files.sleeps(), (std::vector<unsigned>{100, 2, 2, 2, 2, 100}));
+}
+
+TEST_F(ExtractionTest, InstallDirIsUsedAsItComes) {
+  SetupFileBuilder setup;
+  setup.Add("App\\a.txt", "a");
+  Install(setup, "D:\\");
+  EXPECT_EQ(extracted.paths(), std::vector<std::string>{"D:\\a.txt"});
+  EXPECT_EQ(Read("D:\\a.txt"), "a");
+
+  ExtractedFiles again;
+  files.CreateFolder("D:\\Slash/");  // as the install sequence does before extracting
+  ExtractPayload(session, files, "D:\\Slash/", again);
+  EXPECT_EQ(again.paths(), std::vector<std::string>{"D:\\Slash/a.txt"});
+}
+
+TEST_F(ExtractionTest, ExistingSystemFileIsKeptButStillCounted) {
+  files.WriteFile("C:\\Windows\\system32\\bass.dll", "the system's own");
+  SetupFileBuilder setup;
+  setup.Add("App\\bass.dll", "ours").Add("Exe\\bass.dll", "ours");
+  Install(setup);
+  EXPECT_EQ(Read("C:\\Windows\\system32\\bass.dll"), "the system's own");
+  EXPECT_EQ(extracted.paths(), std::vector<std::string>{"D:\\Player\\bass.dll"});
+  EXPECT_EQ(session.Status.ProgressValue(), 3);
+}
+
+TEST_F(ExtractionTest, ExistingInstallationFileIsReplacedAndListed) {
+  files.WriteFile("D:\\Player\\Default.ini", "old settings");
+  SetupFileBuilder setup;
+  setup.Add("App\\Default.ini", "new settings").Add("App\\Project\\PlayFileList", "");
+  Install(setup);
+  EXPECT_EQ(Read("D:\\Player\\Default.ini"), "new settings");
+  EXPECT_TRUE(Exists("D:\\Player\\Project\\PlayFileList"));
+  EXPECT_EQ(Read("D:\\Player\\Project\\PlayFileList"), "");
+  EXPECT_EQ(extracted.size(), 2u);
+}
+
+TEST_F(ExtractionTest, PlayerPathIsFoundWhateverTheCaseAndEvenWhenNotWritten) {
+  files.WriteFile("C:\\Windows\\system32\\QUENLOMEDIAPLAYER.EXE", "kept");
+  SetupFileBuilder setup;
+  setup.Add("Exe\\QUENLOMEDIAPLAYER.EXE", "player");
+  Install(setup);
+  EXPECT_EQ(session.PlayerExePath, "C:\\Windows\\system32\\QUENLOMEDIAPLAYER.EXE");
+  EXPECT_TRUE(extracted.empty());
+}
+
+TEST_F(ExtractionTest, UnmappedNamesGoRelativeToTheCurrentFolder) {
+  SetupFileBuilder setup;
+  setup.Add("app\\lower.txt", "l").Add("Apps\\longer.txt", "s");
+  Install(setup);
+  EXPECT_EQ(Read("app\\lower.txt"), "l");
+  EXPECT_EQ(Read("Apps\\longer.txt"), "s");
+  EXPECT_EQ(extracted.paths(), (std::vector<std::string>{"Apps\\longer.txt", "app\\lower.txt"}));
+}
+
+TEST_F(ExtractionTest, SameDestinationTwiceIsListedOnce) {
+  SetupFileBuilder setup;
+  setup.Add("App\\Skin\\a.bmp", "1").Add("App\\Skin\\A.BMP", "2");
+  Install(setup);
+  EXPECT_EQ(extracted.size(), 1u);
+}
+
+TEST_F(ExtractionTest, StatusLinesNameEachRecordAndTheImageRecordHasNone) {
+  std::vector<std::string> lines;  // the line shown during each pause
+  files.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
+  SetupFileBuilder setup;
+  setup.Add("App\\Image\\logo_s.ico", "icon").Add("Exe\\誠.dll", "dbcs");
+  Install(setup);
+  lines.push_back(session.Status.StatusText());
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Quenlo播放v2.0 Tesmar版 正在装备安装，请稍候...",
+                       "正在解压缩:   誠.dll",
+                       "正在解压缩:   logo_s.ico",
+                       "正在解压缩:   ",
+                       "Quenlo播放v2.0 Tesmar版 解压缩完毕!",
+                       "Quenlo播放v2.0 Tesmar版 准备注册解码器，请稍候...",
+                   }));
+}
+
+TEST_F(ExtractionTest, NoSetupFileMeansNothingAtAll) {
+  files.SetModulePath("C:\\Nowhere\\QuenloSetup.exe");
+  ExtractPayload(session, files, "D:\\Player", extracted);
+  EXPECT_TRUE(extracted.empty());
+  EXPECT_EQ(session.Status.StatusText(), "");
+  EXPECT_TRUE(files.sleeps().empty());
+}
+
+TEST_F(ExtractionTest, BrokenStreamEndsThePassAndKeepsThePreviousFile) {
+  files.WriteFile("D:\\Player\\b.dll", "previous");
+  std::vector<unsigned char> broken =
+      payload::CompressRecord(std::vector<unsigned char>(5000, 'x'));
+  broken.back() ^= 0xFF;  // bad Adler-32: found only at the very end of the stream
+  SetupFileBuilder setup;
+  setup.Add("App\\c.dll", "never read").AddStored("App\\b.dll", broken).Add("App\\a.dll", "first");
+  EXPECT_THROW(Install(setup), payload::ArchiveError);
+  EXPECT_EQ(Read("D:\\Player\\a.dll"), "first");
+  EXPECT_EQ(Read("D:\\Player\\b.dll"), "previous");
+  EXPECT_FALSE(Exists("D:\\Player\\c.dll"));
+  EXPECT_EQ(AllFilesUnder("D:\\Player").size(), 2u);  // no temporary file left behind
+  EXPECT_EQ(extracted.paths(), std::vector<std::string>{"D:\\Player\\a.dll"});
+  EXPECT_EQ(session.Status.StatusText(), "正在解压缩:   a.dll");
+}
+
+TEST_F(ExtractionTest, DiskFullKeepsThePreviousFileAndLeavesNoTemporary) {
+  files.WriteFile("D:\\Player\\big.dat", "previous");
+  files.FailWritesBeyond(100000);
+  SetupFileBuilder setup;
+  setup.Add("App\\big.dat", std::string(300000, 'z'));
+  EXPECT_THROW(Install(setup), payload::IoError);
+  EXPECT_EQ(Read("D:\\Player\\big.dat"), "previous");
+  EXPECT_EQ(AllFilesUnder("D:\\Player").size(), 1u);
+  EXPECT_TRUE(extracted.empty());
+}
+
+TEST_F(ExtractionTest, NameThatWouldLeaveItsFolderIsABrokenArchive) {
+  for (const std::string name : {"App\\..\\..\\evil.dll", "Exe\\..\\evil.dll", "\\evil.dll",
+                                 "C:\\evil.dll", "App\\x/../../evil.dll"}) {
+    SCOPED_TRACE(name);
+    SetupFileBuilder setup;
+    setup.Add(name, "evil").Add("App\\ok.txt", "ok");
+    ExtractedFiles list;
+    files.WriteFile(files.ModulePath(), setup.str());
+    EXPECT_THROW(ExtractPayload(session, files, "D:\\Player\\Sub", list), payload::ArchiveError);
+    EXPECT_EQ(list.size(), 1u);  // the record read before it
+    EXPECT_FALSE(Exists("D:\\evil.dll"));
+    EXPECT_FALSE(Exists("C:\\evil.dll"));
+    EXPECT_FALSE(Exists("C:\\Windows\\evil.dll"));
+    EXPECT_FALSE(Exists("evil.dll"));
+  }
+}
+
+// A file system whose setup file reports the largest single read it was asked for.
+class MeasuringFileSystem final : public platform::FileSystem {
+ public:
+  explicit MeasuringFileSystem(FakeFileSystem& inner) : inner_(inner) {}
+  std::size_t largestRead = 0;
+
+  bool FileExists(const std::string& p) override { return inner_.FileExists(p); }
+  bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
+  bool CreateFolder(const std::string& p) override { return inner_.CreateFolder(p); }
+  bool RemoveFile(const std::string& p) override { return inner_.RemoveFile(p); }
+  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& p) override {
+    return std::make_unique<Source>(inner_.OpenForReading(p), largestRead);
+  }
+  std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& p) override {
+    return inner_.BeginReplace(p);
+  }
+  std::string ModulePath() override { return inner_.ModulePath(); }
+  std::string SystemFolder() override { return inner_.SystemFolder(); }
+  platform::DriveType QueryDriveType(const std::string& r) override {
+    return inner_.QueryDriveType(r);
+  }
+  std::optional<platform::DiskSpace> GetDiskSpace(const std::string& p) override {
+    return inner_.GetDiskSpace(p);
+  }
+  void Sleep(unsigned) override {}
+
+ private:
+  struct Source final : payload::ByteSource {
+    Source(std::unique_ptr<payload::ByteSource> inner, std::size_t& largest)
+        : inner_(std::move(inner)), largest_(largest) {}
+    std::uint64_t Size() const override { return inner_->Size(); }
+    void ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+      largest_ = std::max(largest_, size);
+      inner_->ReadAt(offset, buffer, size);
+    }
+    std::unique_ptr<payload::ByteSource> inner_;
+    std::size_t& largest_;
+  };
+  FakeFileSystem& inner_;
+};
+
+TEST_F(ExtractionTest, ReadsTheSetupFileInBoundedPieces) {
+  std::string large(8 << 20, '\0');
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>((i * 7919) >> 9);
+  SetupFileBuilder setup(std::string(3 << 20, 'M'));  // a large image, never read whole
+  setup.Add("App\\large.bin", large);
+  files.WriteFile(files.ModulePath(), setup.str());
+  MeasuringFileSystem measuring(files);
+  ExtractPayload(session, measuring, "D:\\Player", extracted);
+  EXPECT_EQ(Read("D:\\Player\\large.bin"), large);
+  EXPECT_LE(measuring.largestRead, 64u * 1024);
+}
+
+TEST(ForceFolders, CreatesEachMissingFolderOutermostFirstButNeverARoot) {
+  FakeFileSystem files;
+  ForceFolders(files, "C:\\Program Files\\Player\\Skin\\");
+  EXPECT_TRUE(files.FolderExists("C:\\Program Files\\Player\\Skin"));
+  ForceFolders(files, "C:\\誠\\錦");  // trail bytes 0x5C are no separators
+  EXPECT_TRUE(files.FolderExists("C:\\誠\\錦"));
+  EXPECT_FALSE(files.FolderExists("C:\\\xD5"));
+  ForceFolders(files, "");
+  ForceFolders(files, "Q:\\missing\\drive");  // passed over in silence
+  EXPECT_FALSE(files.FolderExists("Q:\\missing"));
+}
+
+TEST(MapRecordName, RootsAreExactButReplacementsIgnoreCase) {
+  const std::string install = "D:\\Player\\";
+  const std::string system = "C:\\Windows\\system32\\";
+  EXPECT_EQ(MapRecordName("App\\Codec\\Real\\Codecs\\cook.dll", install, system),
+            "D:\\Player\\Codec\\Real\\Codecs\\cook.dll");
+  EXPECT_EQ(MapRecordName("App\\sub\\APP\\x", install, system), "D:\\Player\\sub\\D:\\Player\\x");
+  EXPECT_EQ(MapRecordName("Exe\\bass.dll", install, system), "C:\\Windows\\system32\\bass.dll");
+  EXPECT_EQ(MapRecordName("EXE\\bass.dll", install, system), "EXE\\bass.dll");
+  EXPECT_EQ(MapRecordName("", install, system), "");
+}
+
+}  // namespace
+}  // namespace quenlo
