@@ -1,0 +1,210 @@
+// Extraction benchmark. In one run, side by side:
+//   - the extraction of a setup file with pacing off, against the same streams inflated into
+//     memory with plain zlib: MB/s of each and their ratio;
+//   - the peak memory of the extraction above the process's baseline, for the given setup file
+//     and for a synthetic payload of 1 GiB holding one 512 MiB record;
+//   - the extraction with its pauses, against the sum of the pauses (the pacing floor).
+// Every scenario runs in a child process of its own, so each peak is its own.
+//
+//   extraction_bench SETUP.exe [--synthetic-mib N]   (N: size of the large record, default 512)
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "payload/archive_reader.h"
+#include "payload/archive_writer.h"
+#include "payload/extraction.h"
+#include "tests/support/fake_file_system.h"
+
+namespace {
+
+using namespace quenlo;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+long StatusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+  }
+  return -1;
+}
+
+// Runs `body` in a child process and returns the doubles it reports.
+std::vector<double> InChild(const std::function<std::vector<double>()>& body) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipeEnds[0]);
+    const std::vector<double> values = body();
+    const ssize_t ignored = write(pipeEnds[1], values.data(), values.size() * sizeof(double));
+    (void)ignored;
+    _exit(0);
+  }
+  close(pipeEnds[1]);
+  std::vector<double> values;
+  double value;
+  while (read(pipeEnds[0], &value, sizeof value) == sizeof value) values.push_back(value);
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return values;
+}
+
+// Plain zlib: every record's stored data read whole, then inflated into memory.
+std::vector<double> RawInflate(const std::string& path) {
+  payload::FileSource source(path);
+  payload::ArchiveWalker walker(source);
+  double seconds = 0;
+  double inflated = 0;
+  std::vector<unsigned char> stored;
+  std::vector<unsigned char> output(1 << 20);
+  while (auto record = walker.Next()) {
+    if (record->IsImage()) break;
+    stored.resize(static_cast<std::size_t>(record->storedSize));
+    source.ReadAt(record->dataOffset, stored.data(), stored.size());
+    const auto start = Clock::now();
+    z_stream stream{};
+    inflateInit(&stream);
+    stream.next_in = stored.data();
+    stream.avail_in = static_cast<uInt>(stored.size());
+    int code = Z_OK;
+    while (code == Z_OK) {
+      stream.next_out = output.data();
+      stream.avail_out = static_cast<uInt>(output.size());
+      code = inflate(&stream, Z_NO_FLUSH);
+      inflated += static_cast<double>(output.size() - stream.avail_out);
+    }
+    inflateEnd(&stream);
+    seconds += Seconds(start);
+  }
+  return {inflated, seconds};
+}
+
+// The extraction into a fresh folder tree. With `paced`, the pauses are really waited.
+std::vector<double> Extract(const std::string& path, bool paced) {
+  testing::FakeFileSystem files;
+  files.AddDrive('D', platform::DriveType::Fixed, 1ull << 40);
+  const std::string module = "C:\\Setup\\QuenloSetup.exe";
+  std::filesystem::create_directories(files.NativePath("C:\\Setup"));
+  std::filesystem::create_symlink(std::filesystem::absolute(path), files.NativePath(module));
+  files.SetModulePath(module);
+  if (paced) {
+    files.OnSleep([](unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
+  }
+  SetupSession session;
+  ExtractedFiles extracted;
+  files.CreateFolder("D:\\Player");
+  const long baseline = StatusKiB("VmRSS:");
+  const auto start = Clock::now();
+  ExtractPayload(session, files, "D:\\Player", extracted);
+  const double seconds = Seconds(start);
+  const long peak = StatusKiB("VmHWM:");
+  double inflated = 0;
+  for (const std::string& file : extracted.paths()) {
+    inflated += static_cast<double>(std::filesystem::file_size(files.NativePath(file)));
+  }
+  double pauses = 0;
+  for (unsigned ms : files.sleeps()) pauses += ms;
+  return {inflated, seconds, static_cast<double>(peak - baseline) / 1024.0, pauses / 1000.0};
+}
+
+// A setup file of `totalMiB` inflated in records of at most `largestMiB`, the first the largest.
+std::string MakeSyntheticSetup(unsigned largestMiB, unsigned totalMiB) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "quenlo-bench-setup.exe").string();
+  payload::FileSink sink(path);
+  payload::ArchiveWriter writer(sink);
+  const std::vector<unsigned char> image(64 * 1024, 0x4D);
+  writer.WriteImage(image);
+  unsigned left = totalMiB;
+  for (int index = 0; left > 0; ++index) {
+    const unsigned mib = std::min(left, index == 0 ? largestMiB : 64u);
+    left -= mib;
+    // Stream-compress `mib` MiB of mildly compressible bytes.
+    z_stream stream{};
+    deflateInit(&stream, 6);
+    std::vector<unsigned char> chunk(1 << 20);
+    std::vector<unsigned char> out(deflateBound(&stream, chunk.size()) + 64);
+    std::vector<unsigned char> stored;
+    std::uint32_t state = 12345u + static_cast<std::uint32_t>(index);
+    for (unsigned m = 0; m < mib; ++m) {
+      for (auto& byte : chunk) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<unsigned char>((state >> 16) % 23);
+      }
+      stream.next_in = chunk.data();
+      stream.avail_in = static_cast<uInt>(chunk.size());
+      const int flush = m + 1 == mib ? Z_FINISH : Z_NO_FLUSH;
+      do {
+        stream.next_out = out.data();
+        stream.avail_out = static_cast<uInt>(out.size());
+        deflate(&stream, flush);
+        stored.insert(stored.end(), out.data(), out.data() + (out.size() - stream.avail_out));
+      } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    writer.AppendRecord("App\\Data\\part" + std::to_string(index) + ".bin", stored);
+  }
+  sink.Close();
+  return path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s SETUP.exe [--synthetic-mib N]\n", argv[0]);
+    return 2;
+  }
+  const std::string setup = argv[1];
+  unsigned largestMiB = 512;
+  if (argc >= 4 && std::string(argv[2]) == "--synthetic-mib") {
+    largestMiB = static_cast<unsigned>(std::stoul(argv[3]));
+  }
+
+  const auto raw = InChild([&] { return RawInflate(setup); });
+  const auto fast = InChild([&] { return Extract(setup, false); });
+  const auto paced = InChild([&] { return Extract(setup, true); });
+  if (raw.size() != 2 || fast.size() != 4 || paced.size() != 4) {
+    std::fprintf(stderr, "a scenario failed\n");
+    return 1;
+  }
+  const double rawRate = raw[0] / raw[1] / 1e6;
+  const double extractRate = fast[0] / fast[1] / 1e6;
+  std::printf("setup file: %s (%.1f MB inflated)\n", setup.c_str(), fast[0] / 1e6);
+  std::printf("extraction, pacing off:   %8.1f MB/s\n", extractRate);
+  std::printf("plain zlib into memory:   %8.1f MB/s\n", rawRate);
+  std::printf("ratio extraction / zlib:  %8.2f   (goal >= 0.9)\n", extractRate / rawRate);
+  std::printf("paced extraction:         %8.3f s\n", paced[1]);
+  std::printf("pacing floor (pauses):    %8.3f s   ratio %.2f\n", paced[3], paced[1] / paced[3]);
+
+  std::printf("building a synthetic payload: 1024 MiB with one %u MiB record...\n", largestMiB);
+  const std::string synthetic = MakeSyntheticSetup(largestMiB, 1024);
+  const auto big = InChild([&] { return Extract(synthetic, false); });
+  const auto bigRaw = InChild([&] { return RawInflate(synthetic); });
+  std::filesystem::remove(synthetic);
+  if (big.size() != 4 || bigRaw.size() != 2) {
+    std::fprintf(stderr, "the synthetic scenario failed\n");
+    return 1;
+  }
+  std::printf("peak memory above baseline, demo:      %6.1f MiB   (goal <= 16)\n", fast[2]);
+  std::printf("peak memory above baseline, synthetic: %6.1f MiB   (goal <= 16)\n", big[2]);
+  std::printf("synthetic: extraction %.1f MB/s, plain zlib %.1f MB/s, ratio %.2f\n",
+              big[0] / big[1] / 1e6, bigRaw[0] / bigRaw[1] / 1e6,
+              (big[0] / big[1]) / (bigRaw[0] / bigRaw[1]));
+  return 0;
+}
