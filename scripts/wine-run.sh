@@ -67,6 +67,13 @@ mkdir -p "$(dirname "$prefix")"
     "$WINELOADER" wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  if [ ! -f "$prefix/.quenlo-settings" ]; then
+    # Without a window manager, Wine waits about 2 s for one on every window it hides; an
+    # unmanaged X11 driver does not wait (and draws the window frames itself).
+    "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$prefix/.quenlo-settings"
+  fi
 ) 9>"$prefix.lock"
 
 if [ "$own_display" = 1 ]; then

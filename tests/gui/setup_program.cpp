@@ -1,0 +1,60 @@
+#include "tests/gui/setup_program.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace quenlo::guitest {
+namespace {
+
+constexpr const char* kRecordKey = "Software\\QuenloBoFang";
+
+}  // namespace
+
+std::string WindowsPathForHost(const std::string& path) {
+  if (path.empty() || path.front() != '/') return path;
+  std::string windows = "Z:" + path;
+  for (char& c : windows) {
+    if (c == '/') c = '\\';
+  }
+  return windows;
+}
+
+std::filesystem::path SetupProgram() {
+  const char* value = std::getenv("QUENLO_SETUP_EXE");
+  if (value == nullptr || *value == '\0') return {};
+  return std::filesystem::path(WindowsPathForHost(value));
+}
+
+InstallationRecord::InstallationRecord() { Delete(); }
+
+InstallationRecord::~InstallationRecord() { Delete(); }
+
+void InstallationRecord::Delete() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordKey); }
+
+HKEY InstallationRecord::Create() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    throw std::runtime_error("cannot create HKLM\\Software\\QuenloBoFang");
+  }
+  return key;
+}
+
+void InstallationRecord::WriteAppPath(const std::string& path) {
+  const HKEY key = Create();
+  const LONG written =
+      RegSetValueExA(key, "AppPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                     static_cast<DWORD>(path.size() + 1));
+  RegCloseKey(key);
+  if (written != ERROR_SUCCESS) throw std::runtime_error("cannot write AppPath");
+}
+
+void InstallationRecord::WriteAppPathNumber(DWORD value) {
+  const HKEY key = Create();
+  const LONG written = RegSetValueExA(key, "AppPath", 0, REG_DWORD,
+                                      reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+  if (written != ERROR_SUCCESS) throw std::runtime_error("cannot write AppPath");
+}
+
+}  // namespace quenlo::guitest

@@ -1,0 +1,39 @@
+// What the GUI tests need around the setup program: where it is, and the registry record of an
+// earlier installation that its start-up looks for.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+namespace quenlo::guitest {
+
+// The setup program named by the environment variable QUENLO_SETUP_EXE. A Unix path (as CMake
+// gives it) is mapped to Wine's Z: drive. Empty when the variable is not set.
+std::filesystem::path SetupProgram();
+
+// A Windows path for a path as CMake gives it: "/a/b" becomes "Z:\a\b"; others stay unchanged.
+std::string WindowsPathForHost(const std::string& path);
+
+// HKEY_LOCAL_MACHINE\Software\QuenloBoFang, the record of an earlier installation. The key is
+// deleted when the object is made and again when it ends, so every test starts and leaves
+// without one.
+class InstallationRecord {
+ public:
+  InstallationRecord();
+  ~InstallationRecord();
+  InstallationRecord(const InstallationRecord&) = delete;
+  InstallationRecord& operator=(const InstallationRecord&) = delete;
+
+  // Writes "AppPath" as a REG_SZ (GBK).
+  void WriteAppPath(const std::string& path);
+  // Writes "AppPath" as a REG_DWORD, which is no folder.
+  void WriteAppPathNumber(DWORD value);
+
+ private:
+  static void Delete();
+  HKEY Create();
+};
+
+}  // namespace quenlo::guitest

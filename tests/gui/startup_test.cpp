@@ -1,0 +1,142 @@
+// The setup program's start-up as a person meets it: the question about an earlier
+// installation, what Yes and No lead to, and the main window of a first installation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/gui/setup_program.h"
+#include "tools/uidriver/driver.h"
+#include "tools/uidriver/error.h"
+#include "tools/uidriver/text.h"
+
+namespace quenlo::uidriver {
+namespace {
+
+using guitest::InstallationRecord;
+
+constexpr const char* kQuestion = "在这台计算机上已经安装了 Quenlo播放 ，你是否准备覆盖安装？";
+constexpr const char* kCaption = "提示信息";
+constexpr const char* kMainWindow = "SetupMain_Form";
+constexpr const char* kMainCaption = "安装 Quenlo播放 v2.0 Tesmar版";
+constexpr const char* kExitQuestion = "你确定要退出 Quenlo播放v2.0 Tesmar版 安装程序吗?";
+
+class SetupStartupTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = guitest::SetupProgram();
+    ASSERT_FALSE(program_.empty()) << "QUENLO_SETUP_EXE must name QuenloSetup.exe";
+  }
+
+  // Starts the setup; any failure of the driver is reported with its message.
+  void StartSetup() { ASSERT_NO_THROW(driver_.Start(program_)); }
+
+  static std::string Describe(const std::vector<SeenWindow>& windows) {
+    std::string text;
+    for (const auto& w : windows)
+      text += " [" + GbkToUtf8(w.className) + " \"" + GbkToUtf8(w.caption) + "\"]";
+    return text;
+  }
+
+  static bool AnyMessageBox(const std::vector<SeenWindow>& windows) {
+    return std::any_of(windows.begin(), windows.end(),
+                       [](const SeenWindow& w) { return w.className == "#32770"; });
+  }
+
+  // The main window, with its caption and client area as the layout gives them.
+  void ExpectMainWindow(HWND window) {
+    const WindowState state = ReadWindowState(window);
+    EXPECT_EQ(state.name, kMainWindow);
+    EXPECT_EQ(GbkToUtf8(state.text), GbkToUtf8(kMainCaption));
+    EXPECT_EQ(state.client.width, 561);
+    EXPECT_EQ(state.client.height, 371);
+    EXPECT_TRUE(state.visible);
+    EXPECT_TRUE(state.enabled);
+  }
+
+  // Closes the main window by `close` and expects the program to end with exit code 0. The
+  // wizard asks before it lets a person leave; that question, when it comes, is answered Yes.
+  void CloseAndExpectExit(ActionResult (Driver::*close)(std::string_view)) {
+    ActionResult result = (driver_.*close)("");
+    if (result.outcome == Outcome::WindowOpened) {
+      const MessageBoxInfo box = driver_.WaitMessageBox();
+      EXPECT_EQ(GbkToUtf8(box.text), GbkToUtf8(kExitQuestion));
+      EXPECT_EQ(GbkToUtf8(box.caption), GbkToUtf8(kCaption));
+      result = driver_.Answer(IDYES);
+    }
+    EXPECT_EQ(driver_.WaitExit(), 0u);
+  }
+
+  std::filesystem::path program_;
+  InstallationRecord record_;
+  Driver driver_;
+};
+
+TEST_F(SetupStartupTest, EarlierInstallationIsQuestionedBeforeAnyWindow) {
+  record_.WriteAppPath("D:\\Tools\\QuenloBoFang\\");
+  StartSetup();
+  const MessageBoxInfo box = driver_.WaitMessageBox();
+  EXPECT_EQ(GbkToUtf8(box.text), GbkToUtf8(kQuestion));
+  EXPECT_EQ(GbkToUtf8(box.caption), GbkToUtf8(kCaption));
+  EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
+  EXPECT_EQ(box.icon, "information");
+  EXPECT_EQ(driver_.Windows(), std::vector<HWND>{box.hwnd});
+}
+
+TEST_F(SetupStartupTest, NoEndsTheProgramWithoutShowingAnotherWindow) {
+  record_.WriteAppPath("D:\\Tools\\QuenloBoFang\\");
+  StartSetup();
+  const MessageBoxInfo box = driver_.WaitMessageBox();
+  driver_.Answer(IDNO);
+  EXPECT_EQ(driver_.WaitExit(), 0u);
+  const auto shown = driver_.WindowsEverShown();
+  ASSERT_EQ(shown.size(), 1u) << "windows shown:" << Describe(shown);
+  EXPECT_EQ(shown[0].hwnd, box.hwnd);
+}
+
+TEST_F(SetupStartupTest, YesOpensTheMainWindow) {
+  record_.WriteAppPath("D:\\Tools\\QuenloBoFang\\");
+  StartSetup();
+  const MessageBoxInfo box = driver_.WaitMessageBox();
+  driver_.Answer(IDYES);
+  ExpectMainWindow(driver_.WaitWindow(kMainWindow));
+  EXPECT_FALSE(IsWindowVisible(box.hwnd)) << "the question stays on the screen";
+  CloseAndExpectExit(&Driver::Close);
+}
+
+TEST_F(SetupStartupTest, FirstInstallationOpensTheMainWindowAtOnce) {
+  StartSetup();
+  ExpectMainWindow(driver_.WaitWindow(kMainWindow));
+  const auto shown = driver_.WindowsEverShown();
+  EXPECT_FALSE(AnyMessageBox(shown)) << "windows shown:" << Describe(shown);
+}
+
+TEST_F(SetupStartupTest, EmptyAppPathCountsAsFirstInstallation) {
+  record_.WriteAppPath("");
+  StartSetup();
+  ExpectMainWindow(driver_.WaitWindow(kMainWindow));
+  const auto shown = driver_.WindowsEverShown();
+  EXPECT_FALSE(AnyMessageBox(shown)) << "windows shown:" << Describe(shown);
+}
+
+TEST_F(SetupStartupTest, AppPathThatIsNoStringCountsAsFirstInstallation) {
+  record_.WriteAppPathNumber(1);
+  StartSetup();
+  ExpectMainWindow(driver_.WaitWindow(kMainWindow));
+  const auto shown = driver_.WindowsEverShown();
+  EXPECT_FALSE(AnyMessageBox(shown)) << "windows shown:" << Describe(shown);
+}
+
+TEST_F(SetupStartupTest, CloseBoxEndsTheProgram) {
+  StartSetup();
+  driver_.WaitWindow(kMainWindow);
+  CloseAndExpectExit(&Driver::Close);
+}
+
+TEST_F(SetupStartupTest, AltF4EndsTheProgram) {
+  StartSetup();
+  driver_.WaitWindow(kMainWindow);
+  CloseAndExpectExit(&Driver::AltF4);
+}
+
+}  // namespace
+}  // namespace quenlo::uidriver
