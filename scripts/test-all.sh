@@ -39,6 +39,8 @@ for preset in win32 win64; do
   step "Windows build and Wine tests ($preset)"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
+  # The install sequence test installs the small demo payload built for this tree.
+  scripts/make-demo-payload.sh --small --tree "$preset" >/dev/null
   ctest --preset "$preset"
 done
 

@@ -6,6 +6,7 @@
 
 #include "platform/application.h"
 #include "platform/file_system.h"
+#include "platform/libraries.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
 
@@ -15,5 +16,6 @@ std::unique_ptr<platform::FileSystem> MakeFileSystem();
 std::unique_ptr<platform::Registry> MakeRegistry();
 std::unique_ptr<platform::MessageBoxes> MakeMessageBoxes();
 std::unique_ptr<platform::Application> MakeApplication();
+std::unique_ptr<platform::Libraries> MakeLibraries();
 
 }  // namespace quenlo::win32

@@ -1,0 +1,35 @@
+#include "install/app_record.h"
+
+#include "payload/path.h"
+#include "setup/startup.h"
+
+namespace quenlo {
+namespace {
+
+constexpr const char* kRecordWritten = "OK，Quenlo播放v2.0 Tesmar版 系统信息注册成功!";
+constexpr const char* kContactAddress = "lorvan@quenlo.example";
+constexpr unsigned kPhasePauseMs = 100;
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> AppRecordValues(const SetupSession& session) {
+  return {
+      {"Company", "Korvex"},
+      {"Writter", "Lorvan"},
+      {"eMail", kContactAddress},
+      {"Version", "2.0"},
+      {"AppPath", session.InstallDir},
+      {"AppName", EnsureTrailingBackslash(session.InstallDir) + "Quenlo播放" + ".exe"},
+  };
+}
+
+void WriteAppRecord(SetupSession& session, platform::FileSystem& files,
+                    platform::Registry& registry) {
+  if (const auto key = registry.Open(kAppRecordRoot, kAppRecordKey, /*create=*/true)) {
+    for (const auto& [name, text] : AppRecordValues(session)) key->WriteString(name, text);
+  }
+  session.Status.PublishStatus(kRecordWritten);
+  files.Sleep(kPhasePauseMs);
+}
+
+}  // namespace quenlo

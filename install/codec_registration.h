@@ -1,0 +1,31 @@
+// Codec registration: the install step that calls the self-registration entry point of every
+// codec and filter library the extraction wrote.
+#pragma once
+
+#include <string>
+
+#include "payload/extracted_files.h"
+#include "platform/file_system.h"
+#include "platform/libraries.h"
+#include "setup/session.h"
+
+namespace quenlo {
+
+// True for a path that names a codec library: it contains "Codec" (letter case as written,
+// anywhere in the path) and its extension is ".ax" or ".dll" (any letter case).
+bool IsCodecLibrary(const std::string& path);
+
+// Loads the library at `path` and calls "DllRegisterServer" when `registerFlag` is 1,
+// "DllUnregisterServer" otherwise. True only when the library loaded, exported the entry point,
+// and the entry point returned a success code (not negative: S_FALSE counts). A fault inside the
+// entry point counts as failure; the library is freed on every way out.
+bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, int registerFlag);
+
+// The step. For each entry of `extracted`, in order: one progress step, then, for a codec library
+// that registers, the status line "正在注册解码器:   " + its file name and a 2 ms pause. Libraries
+// that do not register are skipped silently. After the last entry the closing line and a 100 ms
+// pause; an empty list publishes nothing and does not pause.
+void RegisterCodecs(SetupSession& session, platform::FileSystem& files,
+                    platform::Libraries& libraries, const ExtractedFiles& extracted);
+
+}  // namespace quenlo

@@ -1,0 +1,114 @@
+#include "install/file_types.h"
+
+#include <cstdint>
+
+#include "install/media_extensions.h"
+#include "payload/path.h"
+
+namespace quenlo {
+namespace {
+
+using platform::RegistryRoot;
+using platform::RegistryValue;
+
+constexpr const char* kProgIdPrefix = "Quenlo";
+constexpr const char* kBackupValue = "Quenlo.backup";
+constexpr const char* kDefaultValue = "";
+
+constexpr const char* kRegisteringTypes = "正在注册文件类型，请稍候...";
+constexpr const char* kTypesDone = "OK，文件类型注册完毕!";
+
+constexpr const char* kOpenCaptionChinese = "使用“Quenlo播放”播放该文件";
+constexpr const char* kOpenCaptionEnglish = "Use Quenlo Media player open";
+constexpr const char* kPlayCaptionChinese = "添加该文件到“Quenlo播放”的播放列表";
+constexpr const char* kPlayCaptionEnglish = "Add this file to Quenlo Media Player play list";
+
+constexpr std::int32_t kChinese = 1;
+constexpr std::int32_t kEnglish = 2;
+
+constexpr unsigned kItemPauseMs = 2;
+constexpr unsigned kPhasePauseMs = 100;
+
+// "\"<player>\" \"<switch>\" \"%1\"": the player, its switch and the file, each in quotes.
+std::string PlayerCommand(const SetupSession& session, const char* playerSwitch) {
+  return "\"" + session.PlayerExePath + "\" \"" + playerSwitch + "\" \"%1\"";
+}
+
+std::string CaptionFor(const SetupSession& session, const char* chinese, const char* english) {
+  if (session.UseChinese == kChinese) return chinese;
+  if (session.UseChinese == kEnglish) return english;
+  return {};
+}
+
+// Opens `path` under HKEY_CLASSES_ROOT, creating it when missing, and writes `text` as its
+// default value unless `text` is empty. A key that cannot be opened is skipped, and so is a
+// value that cannot be written.
+void WriteClassesKey(platform::Registry& registry, const std::string& path,
+                     const std::string& text) {
+  const auto key = registry.Open(RegistryRoot::ClassesRoot, path, /*create=*/true);
+  if (key && !text.empty()) key->WriteString(kDefaultValue, text);
+}
+
+std::string IconText(const SetupSession& session) {
+  return EnsureTrailingBackslash(session.InstallDir) + "Image\\" + "logo_s.ico, 0";
+}
+
+}  // namespace
+
+std::string ProgIdOf(const std::string& extension) { return kProgIdPrefix + extension; }
+
+void TakeOverExtension(const std::string& extension, platform::Registry& registry) {
+  const auto key = registry.Open(RegistryRoot::ClassesRoot, extension, /*create=*/true);
+  if (!key) return;
+  const RegistryValue handler = key->Read(kDefaultValue);
+  const RegistryValue backup = key->Read(kBackupValue);
+  // A value that is there but is no string can be neither judged nor kept: leave the key alone.
+  if (handler.kind == RegistryValue::Kind::NotString ||
+      backup.kind == RegistryValue::Kind::NotString) {
+    return;
+  }
+  // The first foreign handler found is kept once, and before it is replaced: when the backup
+  // cannot be written, the handler stays where it is rather than being lost. The player's own
+  // ProgID (from an earlier install, or from the first of a doubled row) is no handler to give
+  // back, so it is never taken as the backup.
+  const std::string progId = ProgIdOf(extension);
+  if (!handler.text.empty() && !EqualsIgnoringCase(handler.text, progId) && backup.text.empty() &&
+      !key->WriteString(kBackupValue, handler.text)) {
+    return;
+  }
+  key->WriteString(kDefaultValue, progId);
+}
+
+void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
+                     platform::Registry& registry) {
+  const std::string progId = ProgIdOf(extension);
+  WriteClassesKey(registry, progId + "\\DefaultIcon", IconText(session));
+  WriteClassesKey(registry, progId + "\\Shell", {});  // no default verb is named
+  WriteClassesKey(registry, progId + "\\Shell\\Open",
+                  CaptionFor(session, kOpenCaptionChinese, kOpenCaptionEnglish));
+  WriteClassesKey(registry, progId + "\\Shell\\Open\\Command", PlayerCommand(session, "/o"));
+  WriteClassesKey(registry, progId + "\\Shell\\Play",
+                  CaptionFor(session, kPlayCaptionChinese, kPlayCaptionEnglish));
+  WriteClassesKey(registry, progId + "\\Shell\\Play\\Command", PlayerCommand(session, "/a"));
+}
+
+void AssociateExtension(const SetupSession& session, const std::string& extension,
+                        platform::Registry& registry) {
+  TakeOverExtension(extension, registry);
+  WriteProgIdKeys(session, extension, registry);
+}
+
+void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
+                       platform::Registry& registry) {
+  session.Status.PublishStatus(kRegisteringTypes);
+  files.Sleep(kPhasePauseMs);
+  for (const std::string_view extension : MediaExtensions()) {
+    session.Status.StepProgress();
+    AssociateExtension(session, std::string(extension), registry);
+    files.Sleep(kItemPauseMs);
+  }
+  session.Status.PublishStatus(kTypesDone);
+  files.Sleep(kPhasePauseMs);
+}
+
+}  // namespace quenlo

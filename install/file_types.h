@@ -1,0 +1,46 @@
+// File types: the install step that makes the player the handler of the media extensions.
+//
+// For each extension, under HKEY_CLASSES_ROOT: the extension's default value names the player's
+// ProgID ("Quenlo" + the extension, ".avi" -> "Quenlo.avi"), the handler it named before is kept
+// in the extension's value "Quenlo.backup" (once: a backup is never overwritten), and the ProgID
+// gets the player's icon and the verbs "Open" (play the file) and "Play" (add it to the play
+// list). Every value is a REG_SZ string.
+//
+// A registry failure costs only the item it hits: a key that cannot be opened or created is
+// skipped with its values, a value that cannot be written is skipped, and an extension whose
+// default value or backup is not a string is left as it is. The step always runs to its end.
+#pragma once
+
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "setup/session.h"
+
+namespace quenlo {
+
+// "Quenlo" + `extension`, the dot included.
+std::string ProgIdOf(const std::string& extension);
+
+// Points the extension's key (created when missing) at the player's ProgID, first keeping the
+// handler it named in "Quenlo.backup" when that holds nothing yet, whatever the handler is: the
+// player's own ProgID, written by an earlier run that found no handler, is kept as well.
+void TakeOverExtension(const std::string& extension, platform::Registry& registry);
+
+// Writes the ProgID's keys, each created when missing, in this order: DefaultIcon (the icon
+// "Image\logo_s.ico, 0" in InstallDir), Shell (left empty), Shell\Open and Shell\Play (the verb
+// captions for UseChinese 1 or 2; none for another language code), and their Command keys (the
+// player, "/o" or "/a" and "%1", each in double quotes).
+void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
+                     platform::Registry& registry);
+
+// TakeOverExtension, then WriteProgIdKeys.
+void AssociateExtension(const SetupSession& session, const std::string& extension,
+                        platform::Registry& registry);
+
+// The step: its opening line and 100 ms; for each row of MediaExtensions a progress step, the
+// association and 2 ms; its closing line and 100 ms.
+void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
+                       platform::Registry& registry);
+
+}  // namespace quenlo

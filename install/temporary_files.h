@@ -1,0 +1,17 @@
+// RemoveTemporaryFiles: the last step of the install sequence. What the extraction wrote directly
+// into the Windows system folder was needed only while the codecs registered; it is removed here.
+#pragma once
+
+#include "payload/extracted_files.h"
+#include "platform/file_system.h"
+#include "setup/session.h"
+
+namespace quenlo {
+
+// One progress step per listed file; a listed file lying directly in the system folder (not in a
+// sub-folder of it) that still exists gets a status line and is deleted (a failed delete is
+// ignored). Ends with the two closing lines of the installation.
+void RemoveTemporaryFiles(SetupSession& session, platform::FileSystem& files,
+                          const ExtractedFiles& extracted);
+
+}  // namespace quenlo

@@ -1,0 +1,117 @@
+#include "install/codec_registration.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fake_libraries.h"
+#include "tests/unit/install/step_recorder.h"
+
+namespace quenlo {
+namespace {
+
+using platform::EntryPointOutcome;
+using Pause = testing::StepPauses::Pause;
+
+constexpr const char* kExtractionLine = "Quenlo播放v2.0 Tesmar版 准备注册解码器，请稍候...";
+
+EntryPointOutcome Returning(std::uint32_t hresult) {
+  return EntryPointOutcome::Returning(static_cast<std::int32_t>(hresult));
+}
+const EntryPointOutcome kNotLoaded{EntryPointOutcome::Kind::NotLoaded, 0, 0};
+const EntryPointOutcome kNoEntryPoint{EntryPointOutcome::Kind::NoEntryPoint, 0, 0};
+
+TEST(CodecLibraryTest, NeedsCodecWithItsCaseAndAnAxOrDllExtension) {
+  for (const char* path : {"C:\\Q\\Codec\\SysCodec\\MP3DMOD.DLL", "C:\\Q\\Codec\\Real\\rv40.Ax",
+                           "D:\\MyCodecs\\Q\\QuenloCore.dll", "C:\\Q\\Codec\\誠.dll"}) {
+    EXPECT_TRUE(IsCodecLibrary(path)) << path;
+  }
+  for (const char* path :
+       {"C:\\Q\\Codec\\ffdshow.ax.manifest", "C:\\Q\\Codec\\keys.dat", "C:\\Q\\Codec\\README",
+        "C:\\Q\\Codec.dll\\notes", "C:\\Q\\QuenloCore.dll", "C:\\Windows\\system32\\avcodec.dll"}) {
+    EXPECT_FALSE(IsCodecLibrary(path)) << path;
+  }
+}
+
+TEST(RegisterLibraryTest, NonNegativeResultOfTheEntryPointTheFlagNames) {
+  const std::pair<EntryPointOutcome, bool> cases[] = {
+      {Returning(0), true},
+      {Returning(1), true},  // S_OK, S_FALSE
+      {Returning(0x7FFFFFFF), true},
+      {Returning(0x80004005), false},
+      {Returning(0x80000000), false},
+      {kNoEntryPoint, false},
+      {kNotLoaded, false},
+      {EntryPointOutcome::Faulting(0xC0000005), false},
+  };
+  for (const auto& [outcome, registered] : cases) {
+    testing::FakeLibraries libraries;
+    libraries.Script("C:\\Codec\\a.dll", outcome);
+    EXPECT_EQ(RegisterLibrary(libraries, "C:\\Codec\\a.dll", 1), registered) << outcome.result;
+  }
+  testing::FakeLibraries libraries;
+  for (const int flag : {1, 0, 2}) RegisterLibrary(libraries, "C:\\Codec\\a.dll", flag);
+  EXPECT_EQ(libraries.calls()[0].entryPoint, "DllRegisterServer");
+  EXPECT_EQ(libraries.calls()[1].entryPoint, "DllUnregisterServer");
+  EXPECT_EQ(libraries.calls()[2].entryPoint, "DllUnregisterServer");
+}
+
+class RegisterCodecsTest : public ::testing::Test {
+ protected:
+  RegisterCodecsTest() {
+    session.Status.PublishStatus(kExtractionLine);  // as the extraction leaves the channel
+    for (int i = 0; i < 368; ++i) session.Status.StepProgress();
+  }
+  void Add(const std::string& path, EntryPointOutcome outcome) {
+    extracted.Add(path);
+    libraries.Script(path, outcome);
+  }
+
+  SetupSession session;
+  testing::StepPauses pauses{session};
+  testing::FakeLibraries libraries;
+  ExtractedFiles extracted;
+};
+
+TEST_F(RegisterCodecsTest, EmptyListPublishesNothingAndDoesNotPause) {
+  RegisterCodecs(session, pauses, libraries, extracted);
+  EXPECT_EQ(session.Status.StatusText(), kExtractionLine);
+  EXPECT_EQ(session.Status.ProgressValue(), 368);
+  EXPECT_TRUE(pauses.pauses().empty());
+}
+
+TEST_F(RegisterCodecsTest, LinesOnlyForRegisteredLibrariesAndAStepForEveryEntry) {
+  Add("C:\\Q\\App.exe", Returning(0));  // not a codec library: never loaded
+  Add("C:\\Q\\Codec\\ok.dll", Returning(0));
+  Add("C:\\Q\\Codec\\fails.dll", Returning(0x80004005));
+  Add("C:\\Q\\Codec\\false.AX", Returning(1));
+  Add("C:\\Q\\Codec\\noexport.dll", kNoEntryPoint);
+  Add("C:\\Q\\Codec\\broken.dll", kNotLoaded);
+  Add("C:\\Q\\Codec\\crashes.ax", EntryPointOutcome::Faulting(0xC0000005));
+  Add("C:\\Q\\Codec\\誠.dll", Returning(0));
+  Add("C:\\Q\\Codec\\keys.dat", Returning(0));
+  // At each call the entry's own step is counted already, and the line is the last success's.
+  std::vector<std::pair<std::int32_t, std::string>> seen;
+  libraries.OnCall([&](const testing::FakeLibraries::Call&) {
+    seen.emplace_back(session.Status.ProgressValue(), session.Status.StatusText());
+  });
+  RegisterCodecs(session, pauses, libraries, extracted);
+
+  EXPECT_EQ(libraries.calls().size(), 7u);
+  const std::string ok = "正在注册解码器:   ok.dll";
+  const std::string okFalse = "正在注册解码器:   false.AX";
+  EXPECT_EQ(seen, (std::vector<std::pair<std::int32_t, std::string>>{{370, kExtractionLine},
+                                                                     {371, ok},
+                                                                     {372, ok},
+                                                                     {373, okFalse},
+                                                                     {374, okFalse},
+                                                                     {375, okFalse},
+                                                                     {376, okFalse}}));
+  EXPECT_EQ(pauses.pauses(), (std::vector<Pause>{
+                                 {2, ok, 370},
+                                 {2, okFalse, 372},
+                                 {2, "正在注册解码器:   誠.dll", 376},
+                                 {100, "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。", 377},
+                             }));
+}
+
+}  // namespace
+}  // namespace quenlo

@@ -1,0 +1,139 @@
+// The whole install sequence and its worker against the test doubles.
+#include "install/install_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "install/temporary_files.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/fake_libraries.h"
+#include "tests/support/fake_registry.h"
+#include "tests/support/setup_file_builder.h"
+
+namespace quenlo {
+namespace {
+
+using platform::RegistryRoot;
+
+class InstallSequenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
+    session.InstallDir = "D:\\Player";
+    session.UseChinese = 1;
+    files.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
+  }
+  void WriteSetup(const testing::SetupFileBuilder& setup) {
+    files.WriteFile(files.ModulePath(), setup.str());
+  }
+  bool Saw(const std::string& line) const {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+
+  testing::FakeFileSystem files;
+  testing::FakeRegistry registry;
+  testing::FakeLibraries libraries;
+  SetupSession session;
+  InstallPlatform platform{files, registry, libraries};
+  std::vector<std::string> lines;  // the line shown at each pause
+};
+
+TEST_F(InstallSequenceTest, RunsEveryStepAndRemovesOnlyItsOwnSystemFiles) {
+  files.WriteFile("C:\\Windows\\system32\\mkzlib.dll", "the system's own");
+  testing::SetupFileBuilder setup;
+  setup.Add("App\\Codec\\SysCodec\\tmAudio.ax", "filter")
+      .Add("App\\QuenloMediaPlayer.exe", "player")
+      .Add("Exe\\bass.dll", "temporary")
+      .Add("Exe\\mkzlib.dll", "temporary");
+  WriteSetup(setup);
+  libraries.Script("D:\\Player\\Codec\\SysCodec\\tmAudio.ax",
+                   platform::EntryPointOutcome::Returning(0));
+
+  TInstallAndReg::Execute(session, platform);
+
+  EXPECT_TRUE(session.Status.InstallFinished());
+  EXPECT_FALSE(session.Status.Failure());
+  // 5 records; 3 files written (the existing system file is kept); 56 file types; 3 listed.
+  EXPECT_EQ(session.Status.ProgressValue(), 5 + 3 + 56 + 3);
+  EXPECT_EQ(session.Status.StatusText(), "OK，Quenlo播放v2.0 Tesmar版 安装成功!");
+  EXPECT_TRUE(Saw("正在注册解码器:   tmAudio.ax"));
+  EXPECT_FALSE(files.FileExists("C:\\Windows\\system32\\bass.dll"));
+  EXPECT_EQ(files.ReadFile("C:\\Windows\\system32\\mkzlib.dll"), "the system's own");
+  EXPECT_EQ(files.ReadFile("D:\\Player\\QuenloMediaPlayer.exe"), "player");
+  EXPECT_EQ(registry.Value(RegistryRoot::LocalMachine, "Software\\QuenloBoFang", "AppPath")->data,
+            "D:\\Player");
+  EXPECT_NE(registry.Value(RegistryRoot::ClassesRoot, "Quenlo.avi\\Shell\\Open\\Command", "")
+                ->data.find("D:\\Player\\QuenloMediaPlayer.exe"),
+            std::string::npos);
+}
+
+TEST_F(InstallSequenceTest, WithoutASetupFileTheRegistryStepsStillRun) {
+  files.SetModulePath("C:\\Nowhere\\QuenloSetup.exe");
+  TInstallAndReg::Execute(session, platform);
+  EXPECT_TRUE(session.Status.InstallFinished());
+  EXPECT_EQ(session.Status.ProgressValue(), 56);
+  EXPECT_TRUE(libraries.calls().empty());
+  EXPECT_TRUE(registry.Value(RegistryRoot::LocalMachine, "Software\\QuenloBoFang", "AppName"));
+  EXPECT_EQ(lines.front(), "正在注册文件类型，请稍候...");
+  EXPECT_EQ(lines.back(), "OK，Quenlo播放v2.0 Tesmar版 安装成功!");
+  EXPECT_TRUE(files.FolderExists("D:\\Player"));  // created before the extraction
+}
+
+TEST_F(InstallSequenceTest, AnErrorEndsTheWorkerWithAFailureAndSkipsTheRest) {
+  std::vector<unsigned char> broken =
+      payload::CompressRecord(std::vector<unsigned char>{'a', 'b', 'c'});
+  broken[2] ^= 0xFF;
+  testing::SetupFileBuilder setup;
+  setup.AddStored("App\\Codec\\bad.dll", broken).Add("Exe\\bass.dll", "temporary");
+  WriteSetup(setup);
+
+  TInstallAndReg::Execute(session, platform);
+
+  EXPECT_FALSE(session.Status.InstallFinished());
+  const auto failure = session.Status.Failure();
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->step, "解压缩文件");
+  EXPECT_NE(failure->detail.find("App\\Codec\\bad.dll"), std::string::npos) << failure->detail;
+  EXPECT_NE(failure->detail.find("does not inflate"), std::string::npos) << failure->detail;
+  // The steps after the extraction did not run; what was written stays.
+  EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, "Software\\QuenloBoFang"));
+  EXPECT_TRUE(files.FileExists("C:\\Windows\\system32\\bass.dll"));
+  EXPECT_EQ(session.Status.StatusText(), "正在解压缩:   bass.dll");
+}
+
+TEST_F(InstallSequenceTest, TheWorkerRunsOnAThreadOfItsOwn) {
+  files.SetModulePath("C:\\Nowhere\\QuenloSetup.exe");
+  files.OnSleep({});  // the pauses are recorded on the worker's thread; don't watch them here
+  TInstallAndReg::Start(session, platform);
+  while (!session.Status.InstallFinished() && !session.Status.Failure()) std::this_thread::yield();
+  EXPECT_TRUE(session.Status.InstallFinished());
+  EXPECT_EQ(session.Status.StatusText(), "OK，Quenlo播放v2.0 Tesmar版 安装成功!");
+}
+
+TEST(RemoveTemporaryFiles, OnlyListedFilesDirectlyInTheSystemFolder) {
+  testing::FakeFileSystem files;
+  files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
+  SetupSession session;
+  std::vector<std::string> lines;
+  files.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
+  files.WriteFile("C:\\Windows\\system32\\bass.dll", "x");
+  files.WriteFile("C:\\Windows\\system32\\drivers\\deep.dll", "x");
+  files.WriteFile("D:\\Player\\bass.dll", "x");
+  ExtractedFiles extracted;
+  for (const char* path : {"C:\\Windows\\system32\\bass.dll", "C:\\Windows\\system32\\gone.dll",
+                           "C:\\Windows\\system32\\drivers\\deep.dll", "D:\\Player\\bass.dll"}) {
+    extracted.Add(path);
+  }
+  RemoveTemporaryFiles(session, files, extracted);
+  EXPECT_EQ(session.Status.ProgressValue(), 4);  // the vanished file still counts
+  EXPECT_FALSE(files.FileExists("C:\\Windows\\system32\\bass.dll"));
+  EXPECT_TRUE(files.FileExists("C:\\Windows\\system32\\drivers\\deep.dll"));
+  EXPECT_TRUE(files.FileExists("D:\\Player\\bass.dll"));
+  EXPECT_EQ(lines, (std::vector<std::string>{"OK，临时文件删除成功!",
+                                             "OK，Quenlo播放v2.0 Tesmar版 安装成功!"}));
+  EXPECT_EQ(files.sleeps(), (std::vector<unsigned>{100, 100}));
+}
+
+}  // namespace
+}  // namespace quenlo

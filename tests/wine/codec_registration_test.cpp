@@ -1,0 +1,172 @@
+// Codec registration with real libraries under Wine: the test libraries built beside this
+// program, copied into a codec folder and registered through the Win32 backend.
+#include "install/codec_registration.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "payload/path.h"
+#include "platform/win32/backend.h"
+#include "tests/unit/install/step_recorder.h"
+
+namespace quenlo {
+namespace {
+
+using platform::EntryPointOutcome;
+using Pause = testing::StepPauses::Pause;
+
+constexpr const char* kClassServerKey =
+    "CLSID\\{5F0C3A71-2B64-4E8D-9A31-7C0E6B2D4F15}\\InprocServer32";
+constexpr const char* kClassKey = "CLSID\\{5F0C3A71-2B64-4E8D-9A31-7C0E6B2D4F15}";
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string ReadDefault(HKEY root, const char* key) {
+  char data[MAX_PATH] = {};
+  DWORD size = sizeof data - 1;
+  if (RegGetValueA(root, key, nullptr, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
+    return "<absent>";
+  }
+  return data;
+}
+
+__attribute__((noinline)) void ThrowRuntimeError() { throw std::runtime_error("still works"); }
+
+class CodecLibrariesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    root = std::string(temp) + "quenlo-reg-test";
+    codecs = root + "\\Codec\\SysCodec\\";
+    TearDown();  // what an interrupted earlier run left behind
+    for (const std::string& folder : {root, root + "\\Codec", codecs}) {
+      ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    }
+  }
+  void TearDown() override {
+    for (const std::string& folder : {codecs, root + "\\Codec\\", root + "\\"}) {
+      WIN32_FIND_DATAA entry;
+      const HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
+      if (find != INVALID_HANDLE_VALUE) {
+        do DeleteFileA((folder + entry.cFileName).c_str());
+        while (FindNextFileA(find, &entry));
+        FindClose(find);
+      }
+      RemoveDirectoryA(folder.c_str());
+    }
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kClassKey);
+  }
+  // Copies the test library `name` (built beside this program) to `path`.
+  std::string Library(const std::string& name, const std::string& path) {
+    const std::string built = ProgramFolder() + "codec_" + name + ".dll";
+    EXPECT_TRUE(CopyFileA(built.c_str(), path.c_str(), FALSE)) << built;
+    files.push_back(path);
+    return path;
+  }
+  std::string TextFile(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, "MZ but no library", 17, &written, nullptr);
+    CloseHandle(file);
+    files.push_back(path);
+    return path;
+  }
+
+  std::string root;
+  std::string codecs;
+  std::vector<std::string> files;
+  std::unique_ptr<platform::Libraries> libraries = win32::MakeLibraries();
+};
+
+TEST_F(CodecLibrariesTest, EachLibraryEndsAsItBehavesAndIsFreedAfterwards) {
+  const struct {
+    std::string path;
+    EntryPointOutcome::Kind kind;
+    std::int32_t result;
+    std::uint32_t code;
+  } cases[] = {
+      {Library("registers_class", codecs + "a.dll"), EntryPointOutcome::Kind::Returned, 0, 0},
+      {Library("returns_false", codecs + "b.dll"), EntryPointOutcome::Kind::Returned, 1, 0},
+      {Library("returns_fail", codecs + "c.dll"), EntryPointOutcome::Kind::Returned,
+       static_cast<std::int32_t>(0x80004005), 0},
+      {Library("no_register_export", codecs + "d.dll"), EntryPointOutcome::Kind::NoEntryPoint, 0,
+       0},
+      {Library("null_pointer", codecs + "e.dll"), EntryPointOutcome::Kind::Faulted, 0, 0xC0000005},
+      {Library("raises_exception", codecs + "f.dll"), EntryPointOutcome::Kind::Faulted, 0,
+       0xE0C0DEC5},
+      {Library("handles_own_exceptions", codecs + "g.dll"), EntryPointOutcome::Kind::Returned, 0,
+       0},
+      {TextFile(codecs + "h.dll"), EntryPointOutcome::Kind::NotLoaded, 0, 0},
+      {codecs + "missing.dll", EntryPointOutcome::Kind::NotLoaded, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const EntryPointOutcome outcome = libraries->CallEntryPoint(c.path, "DllRegisterServer");
+    EXPECT_EQ(outcome.kind, c.kind) << c.path;
+    EXPECT_EQ(outcome.result, c.result) << c.path;
+    EXPECT_EQ(outcome.exceptionCode, c.code) << c.path;
+    EXPECT_EQ(GetModuleHandleA(c.path.c_str()), nullptr) << c.path;
+  }
+}
+
+TEST_F(CodecLibrariesTest, RegisterCodecsShowsTheSuccessesAndLeavesNoLibraryLoaded) {
+  SetupSession session;
+  testing::StepPauses pauses(session);
+  ExtractedFiles extracted;
+  const std::string registers = Library("registers_class", codecs + "Registers.dll");
+  for (const std::string& path : {
+           Library("returns_false", root + "\\QuenloCore.dll"),  // outside the codec folder
+           registers,
+           Library("null_pointer", codecs + "NullPointer.dll"),
+           Library("returns_false", codecs + "ReturnsFalse.AX"),
+           Library("returns_fail", codecs + "ReturnsFail.dll"),
+           Library("raises_exception", codecs + "Raises.ax"),
+           Library("no_register_export", codecs + "NoExport.dll"),
+           TextFile(codecs + "NotALibrary.dll"),
+           Library("handles_own_exceptions", codecs + "HandlesOwn.dll"),
+           TextFile(codecs + "keys.dat"),
+       }) {
+    extracted.Add(path);
+  }
+  RegisterCodecs(session, pauses, *libraries, extracted);
+
+  EXPECT_EQ(pauses.pauses(), (std::vector<Pause>{
+                                 {2, "正在注册解码器:   Registers.dll", 2},
+                                 {2, "正在注册解码器:   ReturnsFalse.AX", 4},
+                                 {2, "正在注册解码器:   HandlesOwn.dll", 9},
+                                 {100, "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。", 10},
+                             }));
+  EXPECT_EQ(session.Status.ProgressValue(), 10);
+  EXPECT_TRUE(EqualsIgnoringCase(ReadDefault(HKEY_CLASSES_ROOT, kClassServerKey), registers));
+  // Nothing stays loaded: every file can be deleted at once.
+  for (const std::string& file : files) {
+    EXPECT_EQ(GetModuleHandleA(file.c_str()), nullptr) << file;
+    EXPECT_TRUE(DeleteFileA(file.c_str())) << file << ": error " << GetLastError();
+  }
+  // The process survived the faulting ones, and its C++ exceptions still work.
+  EXPECT_THROW(ThrowRuntimeError(), std::runtime_error);
+}
+
+TEST_F(CodecLibrariesTest, FlagOtherThanOneCallsDllUnregisterServer) {
+  const std::string registers = Library("registers_class", codecs + "Registers.dll");
+  const std::string unregisterOnly = Library("no_register_export", codecs + "NoExport.dll");
+  ASSERT_TRUE(RegisterLibrary(*libraries, registers, 1));
+  EXPECT_NE(ReadDefault(HKEY_CLASSES_ROOT, kClassServerKey), "<absent>");
+  EXPECT_TRUE(RegisterLibrary(*libraries, registers, 0));
+  EXPECT_EQ(ReadDefault(HKEY_CLASSES_ROOT, kClassServerKey), "<absent>");
+  EXPECT_FALSE(RegisterLibrary(*libraries, unregisterOnly, 1));
+  EXPECT_TRUE(RegisterLibrary(*libraries, unregisterOnly, 2));
+}
+
+}  // namespace
+}  // namespace quenlo
