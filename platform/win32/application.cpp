@@ -1,5 +1,6 @@
 // The application object: COM for the main thread, the application window that carries the
-// title shown on the taskbar button, and the message loop around the main window.
+// title shown on the taskbar button, and the main window with its message loop. What the main
+// window shows is built by the MainWindowBuilder that the program gives (ui_backend.h).
 //
 // As in the class library the wizard was designed with, the taskbar button belongs to a hidden
 // application window whose caption is the application title; the main window is owned by it.
@@ -8,11 +9,12 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "payload/path.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/control_names.h"
-#include "platform/win32/main_window.h"
+#include "platform/win32/ui_backend.h"
 
 namespace quenlo::win32 {
 namespace {
@@ -32,8 +34,16 @@ std::string DefaultTitle() {
   return name.substr(0, name.size() - extension.size());
 }
 
+// The program's icon in resources/setup.rc.
+constexpr const char* kProgramIcon = "MAINICON";
+
 class Win32Application final : public platform::Application {
  public:
+  explicit Win32Application(MainWindowBuilder buildMainWindow)
+      : buildMainWindow_(std::move(buildMainWindow)) {}
+  Win32Application(const Win32Application&) = delete;
+  Win32Application& operator=(const Win32Application&) = delete;
+
   ~Win32Application() override {
     if (window_ != nullptr) DestroyWindow(window_);
     if (comInitialized_) CoUninitialize();
@@ -44,6 +54,7 @@ class Win32Application final : public platform::Application {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = ApplicationWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hIcon = LoadIconA(windowClass.hInstance, kProgramIcon);
     windowClass.lpszClassName = kApplicationClass;
     RegisterClassA(&windowClass);
     // A visible window of no size: it owns the taskbar button and shows nothing.
@@ -58,25 +69,30 @@ class Win32Application final : public platform::Application {
   }
 
   void RunMainWindow() override {
-    if (!CreateMainWindow(window_)) return;
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
+    const std::unique_ptr<ui::Window> mainWindow = MakeMainWindow(window_);
+    if (mainWindow == nullptr) return;
+    std::shared_ptr<void> content;
+    if (buildMainWindow_) content = buildMainWindow_(*mainWindow);
+    ShowMainWindow(*mainWindow);
+    RunMessageLoop(*mainWindow);
+    // The content may still refer to the window: it goes first.
+    content.reset();
   }
 
   void Terminate() override { PostQuitMessage(0); }
 
  private:
+  MainWindowBuilder buildMainWindow_;
   HWND window_ = nullptr;
   bool comInitialized_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<platform::Application> MakeApplication() {
-  return std::make_unique<Win32Application>();
+std::unique_ptr<platform::Application> MakeApplication(MainWindowBuilder buildMainWindow) {
+  return std::make_unique<Win32Application>(std::move(buildMainWindow));
 }
+
+std::unique_ptr<platform::Application> MakeApplication() { return MakeApplication(nullptr); }
 
 }  // namespace quenlo::win32

@@ -1,58 +1,293 @@
-// The main window's frame: a fixed dialog frame with a close box, centred on the screen, with a
-// client area of 561 x 371. The wizard's pages are built into it.
 #include "platform/win32/main_window.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
 #include "platform/win32/control_names.h"
+#include "platform/win32/ui_folder_dialog.h"
 
 namespace quenlo::win32 {
 namespace {
 
 constexpr const char* kMainWindowClass = "TSetupMain_Form";
-constexpr const char* kCaption = "安装 Quenlo播放 v2.0 Tesmar版";
+constexpr const char* kMainWindowName = "SetupMain_Form";
 constexpr int kClientWidth = 561;
 constexpr int kClientHeight = 371;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_CLIPSIBLINGS;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr UINT_PTR kTimerId = 1;
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    case WM_NCDESTROY:
-      ClearControlName(window);
-      break;
-    default:
-      break;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
+bool IsWithin(HWND window, HWND ancestor) {
+  return window != nullptr && ancestor != nullptr && IsChild(ancestor, window);
 }
 
 }  // namespace
 
-bool CreateMainWindow(HWND owner) {
+std::unique_ptr<MainWindow> MainWindow::Make(HWND owner) {
+  INITCOMMONCONTROLSEX commonControls = {sizeof commonControls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&commonControls);
+  HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kMainWindowClass;
-  RegisterClassA(&windowClass);
+  if (!GetClassInfoA(instance, kMainWindowClass, &windowClass)) {
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kMainWindowClass;
+    RegisterClassA(&windowClass);
+  }
 
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME;
   RECT frame = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-  HWND window = CreateWindowExA(exStyle, kMainWindowClass, kCaption, style, left, top, width,
-                                height, owner, nullptr, windowClass.hInstance, nullptr);
-  if (window == nullptr) return false;
-  SetControlName(window, "SetupMain_Form");
-  ShowWindow(window, SW_SHOWNORMAL);
-  UpdateWindow(window);
-  return true;
+  std::unique_ptr<MainWindow> window(new MainWindow());
+  // WM_NCCREATE stores the object with the window and sets hwnd_.
+  CreateWindowExA(kExStyle, kMainWindowClass, "", kStyle, left, top, width, height, owner, nullptr,
+                  instance, window.get());
+  if (window->hwnd_ == nullptr) return nullptr;
+  window->endsLoop_ = true;
+  SetControlName(window->hwnd_, kMainWindowName);
+  return window;
+}
+
+MainWindow::~MainWindow() {
+  endsLoop_ = false;
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  // Every control's window is gone now; the objects go with controls_.
+}
+
+ui::Control& MainWindow::Create(const ui::ControlSpec& spec) {
+  if (FindControl(spec.name) != nullptr) {
+    throw std::invalid_argument("a control named \"" + spec.name + "\" exists already");
+  }
+  ControlImpl* parent = nullptr;
+  HWND parentWindow = hwnd_;
+  if (!spec.parent.empty()) {
+    parent = FindControl(spec.parent);
+    if (parent == nullptr) {
+      throw std::invalid_argument("control \"" + spec.name + "\": no parent named \"" +
+                                  spec.parent + "\"");
+    }
+    parentWindow = parent->hwnd();
+  }
+  // Listed before its window exists, so that the notifications of its creation find it.
+  controls_.push_back(MakeControl(*this, spec, parent));
+  ControlImpl& control = *controls_.back();
+  control.Realize(parentWindow, nextControlId_++);
+  for (const auto& sibling : controls_) {
+    if (sibling.get() != &control && sibling->parent() == parent) sibling->OnSiblingCreated();
+  }
+  return control;
+}
+
+ui::Control* MainWindow::Find(const std::string& name) { return FindControl(name); }
+
+ControlImpl* MainWindow::FindControl(const std::string& name) const {
+  for (const auto& control : controls_) {
+    if (control->name() == name) return control.get();
+  }
+  return nullptr;
+}
+
+std::vector<ui::Control*> MainWindow::Children(const std::string& parent) {
+  std::vector<ui::Control*> children;
+  for (const auto& control : controls_) {
+    if (control->parentName() == parent) children.push_back(control.get());
+  }
+  return children;
+}
+
+void MainWindow::Destroy(ui::Control& control) {
+  const auto isTarget = [&control](const std::unique_ptr<ControlImpl>& c) {
+    return c.get() == &control;
+  };
+  const auto found = std::find_if(controls_.begin(), controls_.end(), isTarget);
+  if (found == controls_.end()) return;
+  ControlImpl* const root = found->get();
+  // Its window takes the windows inside it along.
+  if (root->hwnd() != nullptr) DestroyWindow(root->hwnd());
+  const auto inside = [root](const std::unique_ptr<ControlImpl>& c) {
+    for (const ControlImpl* up = c.get(); up != nullptr; up = up->parent()) {
+      if (up == root) return true;
+    }
+    return false;
+  };
+  controls_.erase(std::remove_if(controls_.begin(), controls_.end(), inside), controls_.end());
+}
+
+void MainWindow::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  if (hwnd_ != nullptr) SetWindowTextA(hwnd_, caption.c_str());
+}
+
+std::string MainWindow::Caption() const { return caption_; }
+
+void MainWindow::StartTimer(unsigned intervalMs, std::function<void()> onTick) {
+  onTick_ = std::move(onTick);
+  if (hwnd_ != nullptr) SetTimer(hwnd_, kTimerId, intervalMs, nullptr);
+}
+
+void MainWindow::StopTimer() {
+  if (hwnd_ != nullptr) KillTimer(hwnd_, kTimerId);
+  onTick_ = nullptr;
+}
+
+int MainWindow::ShowMessage(const std::string& text, const std::string& caption, unsigned flags) {
+  return MessageBoxA(hwnd_, text.c_str(), caption.c_str(), flags);
+}
+
+std::optional<std::string> MainWindow::BrowseForFolder(const std::string& caption) {
+  return win32::BrowseForFolder(hwnd_, caption);
+}
+
+void MainWindow::RequestClose() {
+  // A request while the question is open (a second click on the close box) is not asked again.
+  if (hwnd_ == nullptr || querying_ || closing_) return;
+  querying_ = true;
+  const std::function<bool()> query = onCloseQuery;
+  const bool allowed = !query || query();
+  querying_ = false;
+  if (allowed && hwnd_ != nullptr && !closing_) Close();
+}
+
+void MainWindow::Close() {
+  closing_ = true;
+  const std::function<void()> handler = onClose;
+  if (handler) handler();
+  StopTimer();
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+void MainWindow::Show() {
+  if (hwnd_ == nullptr) return;
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  if (!IsWithin(GetFocus(), hwnd_)) {
+    if (HWND target = FocusTarget()) SetFocus(target);
+  }
+}
+
+Background MainWindow::ClientBackground() const {
+  return {GetSysColorBrush(COLOR_BTNFACE), GetSysColor(COLOR_BTNFACE)};
+}
+
+ControlImpl* MainWindow::ControlOf(HWND child) const {
+  if (child == nullptr) return nullptr;
+  for (const auto& control : controls_) {
+    if (control->hwnd() == child) return control.get();
+  }
+  return nullptr;
+}
+
+bool MainWindow::RouteChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  switch (message) {
+    case WM_COMMAND: {
+      ControlImpl* control = ControlOf(reinterpret_cast<HWND>(lParam));
+      if (control == nullptr) return false;
+      // The control may be destroyed by its handler: nothing of it is used afterwards.
+      control->OnCommand(HIWORD(wParam));
+      *result = 0;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT: {
+      ControlImpl* control = ControlOf(reinterpret_cast<HWND>(lParam));
+      if (control == nullptr) return false;
+      HBRUSH brush = control->OnControlColor(reinterpret_cast<HDC>(wParam));
+      if (brush == nullptr) return false;
+      *result = reinterpret_cast<LRESULT>(brush);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The control to give the focus to: the one that had it when the window was last deactivated
+// (a message box came up), or else the first that takes it.
+HWND MainWindow::FocusTarget() const {
+  HWND saved = focusBeforeDeactivation_;
+  if (IsWithin(saved, hwnd_) && IsWindowVisible(saved) && IsWindowEnabled(saved)) return saved;
+  return GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+}
+
+void MainWindow::OnActivate(bool active) {
+  if (!active) {
+    HWND focus = GetFocus();
+    if (IsWithin(focus, hwnd_)) focusBeforeDeactivation_ = focus;
+    return;
+  }
+  HWND target = FocusTarget();
+  SetFocus(target != nullptr ? target : hwnd_);
+}
+
+// Enter presses the button that has the focus, and only that: the window has no default button.
+void MainWindow::PressFocusedButton() {
+  HWND focus = GetFocus();
+  const ControlImpl* control = ControlOf(focus);
+  if (control == nullptr || control->kind() != ui::ControlKind::Button) return;
+  if (IsWindowVisible(focus) && IsWindowEnabled(focus)) SendMessageA(focus, BM_CLICK, 0, 0);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:  // the close box, the system menu's Close, Alt+F4
+      RequestClose();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kTimerId) {
+        const std::function<void()> tick = onTick_;  // the tick may stop or replace the timer
+        if (tick) tick();
+        return 0;
+      }
+      break;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
+    case WM_COMMAND:
+      // What the dialog keys send without a control: Enter (IDOK) presses the focused button,
+      // Escape (IDCANCEL) presses nothing.
+      if (lParam == 0) {
+        if (LOWORD(wParam) == IDOK) PressFocusedButton();
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      KillTimer(hwnd_, kTimerId);
+      if (endsLoop_) PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY: {
+      HWND hwnd = hwnd_;
+      ClearControlName(hwnd);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      closed_ = true;
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    default:
+      break;
+  }
+  LRESULT result = 0;
+  if (RouteChildMessage(message, wParam, lParam, &result)) return result;
+  return DefWindowProcA(hwnd_, message, wParam, lParam);
 }
 
 }  // namespace quenlo::win32

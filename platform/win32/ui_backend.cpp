@@ -1,0 +1,35 @@
+// The entry points of ui_backend.h around the main window.
+#include "platform/win32/ui_backend.h"
+
+#include "platform/win32/main_window.h"
+
+namespace quenlo::win32 {
+
+std::unique_ptr<ui::Window> MakeMainWindow(HWND owner) { return MainWindow::Make(owner); }
+
+void ShowMainWindow(ui::Window& window) {
+  if (auto* main = dynamic_cast<MainWindow*>(&window)) main->Show();
+}
+
+void RunMessageLoop(ui::Window& window) {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // The dialog manager's keyboard handling, for the window's controls only.
+    HWND main = WindowHandle(window);
+    if (main != nullptr && IsDialogMessageA(main, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+HWND WindowHandle(const ui::Window& window) {
+  const auto* main = dynamic_cast<const MainWindow*>(&window);
+  return main != nullptr ? main->hwnd() : nullptr;
+}
+
+HWND ControlHandle(const ui::Control& control) {
+  const auto* impl = dynamic_cast<const ControlImpl*>(&control);
+  return impl != nullptr ? impl->hwnd() : nullptr;
+}
+
+}  // namespace quenlo::win32

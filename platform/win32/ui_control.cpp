@@ -1,0 +1,172 @@
+#include "platform/win32/ui_control.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "platform/win32/control_names.h"
+#include "platform/win32/main_window.h"
+#include "platform/win32/ui_control_kinds.h"
+
+namespace quenlo::win32 {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+}  // namespace
+
+std::string ReadWindowText(HWND hwnd) {
+  const int length = GetWindowTextLengthA(hwnd);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = GetWindowTextA(hwnd, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+ControlImpl::ControlImpl(MainWindow& window, const ui::ControlSpec& spec, ControlImpl* parent)
+    : text_(spec.text),
+      window_(window),
+      parent_(parent),
+      spec_(spec),
+      enabled_(spec.enabled),
+      visible_(spec.visible),
+      font_(DefaultControlFont()) {}
+
+ControlImpl::~ControlImpl() {
+  // The main window destroys every window before it lets go of its controls; a window still
+  // here is only let go, so that no message reaches the part of the object already gone.
+  if (hwnd_ != nullptr) {
+    RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    ClearControlName(hwnd_);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void ControlImpl::Realize(HWND parentWindow, int id) {
+  if (parentWindow == nullptr) return;
+  const WindowKind windowKind = Kind();
+  const SIZE size = DefaultSize();
+  const ui::Place& place = spec_.place;
+  const DWORD style = windowKind.style | WS_CHILD | WS_CLIPSIBLINGS | (enabled_ ? 0 : WS_DISABLED);
+  hwnd_ = CreateWindowExA(windowKind.exStyle, windowKind.className, InitialText().c_str(), style,
+                          place.left, place.top, place.width != 0 ? place.width : size.cx,
+                          place.height != 0 ? place.height : size.cy, parentWindow,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          GetModuleHandleA(nullptr), CreationParameter());
+  if (hwnd_ == nullptr) return;
+  SetControlName(hwnd_, spec_.name.c_str());
+  SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  fontHandle_ = OwnedFont(font_);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle_.handle()), FALSE);
+  ApplySpec();
+  Refit();
+  if (visible_) ShowWindow(hwnd_, SW_SHOWNA);
+}
+
+void ControlImpl::SetText(const std::string& text) {
+  // A status line set on every timer tick redraws only when it changes.
+  if (text == text_) return;
+  text_ = text;
+  if (hwnd_ != nullptr) SetWindowTextA(hwnd_, text_.c_str());
+  Refit();
+}
+
+std::string ControlImpl::Text() const { return text_; }
+
+void ControlImpl::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (hwnd_ != nullptr) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+void ControlImpl::SetVisible(bool visible) {
+  visible_ = visible;
+  if (hwnd_ != nullptr) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void ControlImpl::SetFont(const ui::Font& font) {
+  font_ = font;
+  if (hwnd_ == nullptr) return;
+  OwnedFont replacement(font_);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(replacement.handle()), TRUE);
+  // The window uses the new font now; the old one goes with the assignment.
+  fontHandle_ = std::move(replacement);
+  Refit();
+}
+
+void ControlImpl::Focus() {
+  if (hwnd_ != nullptr) SetFocus(hwnd_);
+}
+
+void ControlImpl::OnCommand(WORD) {}
+
+HBRUSH ControlImpl::OnControlColor(HDC dc) {
+  const Background background = ParentBackground();
+  SetBkColor(dc, background.color);
+  return background.brush;
+}
+
+Background ControlImpl::ChildBackground() const { return ParentBackground(); }
+
+Background ControlImpl::ParentBackground() const {
+  return parent_ != nullptr ? parent_->ChildBackground() : window_.ClientBackground();
+}
+
+void ControlImpl::RunHandler(const std::function<void()>& handler) {
+  if (!handler) return;
+  const std::function<void()> call = handler;
+  call();
+}
+
+void ControlImpl::FitOpenSides(int width, int height) {
+  if (hwnd_ == nullptr) return;
+  RECT bounds = {};
+  GetWindowRect(hwnd_, &bounds);
+  const int newWidth = spec_.place.width != 0 ? bounds.right - bounds.left : width;
+  const int newHeight = spec_.place.height != 0 ? bounds.bottom - bounds.top : height;
+  SetWindowPos(hwnd_, nullptr, 0, 0, newWidth, newHeight,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ControlImpl::Detach() {
+  RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+  ClearControlName(hwnd_);
+  OnDetach();
+  text_ = ReadWindowText(hwnd_);
+  hwnd_ = nullptr;
+  fontHandle_ = OwnedFont();
+}
+
+LRESULT CALLBACK ControlImpl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR self) {
+  if (message == WM_NCDESTROY) reinterpret_cast<ControlImpl*>(self)->Detach();
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+std::unique_ptr<ControlImpl> MakeControl(MainWindow& window, const ui::ControlSpec& spec,
+                                         ControlImpl* parent) {
+  switch (spec.kind) {
+    case ui::ControlKind::Panel:
+      return MakePanel(window, spec, parent);
+    case ui::ControlKind::Label:
+      return MakeLabel(window, spec, parent);
+    case ui::ControlKind::Picture:
+      return MakePicture(window, spec, parent);
+    case ui::ControlKind::Button:
+      return MakeButton(window, spec, parent);
+    case ui::ControlKind::Edit:
+      return MakeEdit(window, spec, parent);
+    case ui::ControlKind::Memo:
+      return MakeMemo(window, spec, parent);
+    case ui::ControlKind::GroupBox:
+      return MakeGroupBox(window, spec, parent);
+    case ui::ControlKind::CheckBox:
+      return MakeCheckBox(window, spec, parent);
+    case ui::ControlKind::ProgressBar:
+      return MakeProgressBar(window, spec, parent);
+  }
+  return MakeLabel(window, spec, parent);
+}
+
+}  // namespace quenlo::win32

@@ -1,0 +1,154 @@
+// Labels, buttons, group boxes, check boxes and progress bars: standard windows of Windows
+// with the behaviour the wizard expects of them.
+#include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/win32/ui_control_kinds.h"
+
+namespace quenlo::win32 {
+namespace {
+
+// A static text that fits itself to its caption: no word wrap, each carriage return or line
+// feed a line break (DrawText, which the static control draws with, breaks at either), "&"
+// marking the accelerator. Its background is its parent's.
+class Label final : public ControlImpl {
+ public:
+  using ControlImpl::ControlImpl;
+
+  HBRUSH OnControlColor(HDC dc) override {
+    if (spec().transparent) SetBkMode(dc, TRANSPARENT);
+    return ControlImpl::OnControlColor(dc);
+  }
+
+ protected:
+  WindowKind Kind() const override { return {"Static", SS_LEFTNOWORDWRAP, 0}; }
+  SIZE DefaultSize() const override { return {0, 0}; }  // fitted to the text once it has its font
+  void Refit() override {
+    const TextExtent extent = MeasureLabelText(fontHandle(), text_);
+    FitOpenSides(extent.width, extent.height);
+  }
+};
+
+class Button final : public ControlImpl {
+ public:
+  using ControlImpl::ControlImpl;
+  void OnCommand(WORD code) override {
+    if (code == BN_CLICKED) RunHandler(onClick);
+  }
+
+ protected:
+  WindowKind Kind() const override { return {"Button", BS_PUSHBUTTON | WS_TABSTOP, 0}; }
+  SIZE DefaultSize() const override { return {75, 25}; }
+};
+
+// The frame with a caption. It stays beneath its siblings (a new window goes beneath those
+// before it), so the controls laid over its frame (an edit box, a button) are drawn on top of
+// it; it takes no part in the tab order.
+class GroupBox final : public ControlImpl {
+ public:
+  using ControlImpl::ControlImpl;
+  void OnSiblingCreated() override { SendToBack(); }
+
+ protected:
+  WindowKind Kind() const override { return {"Button", BS_GROUPBOX, 0}; }
+  SIZE DefaultSize() const override { return {185, 105}; }
+  void ApplySpec() override { SendToBack(); }
+
+ private:
+  void SendToBack() {
+    if (hwnd() == nullptr) return;
+    SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+};
+
+// A check box that a click (or BM_CLICK) toggles before it runs onClick. SetChecked only sets
+// the state.
+class CheckBox final : public ControlImpl {
+ public:
+  using ControlImpl::ControlImpl;
+
+  void SetChecked(bool checked) override {
+    checked_ = checked;
+    if (hwnd() != nullptr)
+      SendMessageA(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  bool Checked() const override {
+    if (hwnd() == nullptr) return checked_;
+    return SendMessageA(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  void OnCommand(WORD code) override {
+    if (code != BN_CLICKED) return;
+    checked_ = Checked();
+    RunHandler(onClick);
+  }
+
+ protected:
+  WindowKind Kind() const override { return {"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0}; }
+  SIZE DefaultSize() const override { return {97, 17}; }
+  void ApplySpec() override { SetChecked(spec().checked); }
+  void OnDetach() override { checked_ = Checked(); }
+
+ private:
+  bool checked_ = false;
+};
+
+// A progress bar whose position is held within its range.
+class ProgressBar final : public ControlImpl {
+ public:
+  using ControlImpl::ControlImpl;
+
+  void SetRange(int minimum, int maximum) override {
+    minimum_ = std::min(minimum, maximum);
+    maximum_ = std::max(minimum, maximum);
+    if (hwnd() != nullptr) SendMessageA(hwnd(), PBM_SETRANGE32, minimum_, maximum_);
+    SetPosition(position_);
+  }
+  void SetPosition(int position) override {
+    position_ = std::clamp(position, minimum_, maximum_);
+    if (hwnd() != nullptr) SendMessageA(hwnd(), PBM_SETPOS, position_, 0);
+  }
+  int Position() const override { return position_; }
+
+ protected:
+  WindowKind Kind() const override { return {PROGRESS_CLASSA, 0, 0}; }
+  SIZE DefaultSize() const override { return {150, 16}; }
+  void ApplySpec() override { SetRange(minimum_, maximum_); }
+
+ private:
+  // A new progress bar's own range, 0 to 100.
+  int minimum_ = 0;
+  int maximum_ = 100;
+  int position_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlImpl> MakeLabel(MainWindow& window, const ui::ControlSpec& spec,
+                                       ControlImpl* parent) {
+  return std::make_unique<Label>(window, spec, parent);
+}
+
+std::unique_ptr<ControlImpl> MakeButton(MainWindow& window, const ui::ControlSpec& spec,
+                                        ControlImpl* parent) {
+  return std::make_unique<Button>(window, spec, parent);
+}
+
+std::unique_ptr<ControlImpl> MakeGroupBox(MainWindow& window, const ui::ControlSpec& spec,
+                                          ControlImpl* parent) {
+  return std::make_unique<GroupBox>(window, spec, parent);
+}
+
+std::unique_ptr<ControlImpl> MakeCheckBox(MainWindow& window, const ui::ControlSpec& spec,
+                                          ControlImpl* parent) {
+  return std::make_unique<CheckBox>(window, spec, parent);
+}
+
+std::unique_ptr<ControlImpl> MakeProgressBar(MainWindow& window, const ui::ControlSpec& spec,
+                                             ControlImpl* parent) {
+  return std::make_unique<ProgressBar>(window, spec, parent);
+}
+
+}  // namespace quenlo::win32

@@ -1,0 +1,109 @@
+// The single-line edit box and the read-only memo: edit controls whose text is read from the
+// window, since a person types into them.
+#include "platform/win32/ui_control_kinds.h"
+
+namespace quenlo::win32 {
+namespace {
+
+// Every line break (carriage return, line feed, or the pair) as the pair, which is the only
+// one a multi-line edit control shows as a break.
+std::string WithWindowsLineBreaks(const std::string& text) {
+  std::string result;
+  result.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      result += "\r\n";
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+class EditBase : public ControlImpl {
+ public:
+  using ControlImpl::ControlImpl;
+
+  std::string Text() const override { return hwnd() != nullptr ? ReadWindowText(hwnd()) : text_; }
+
+ protected:
+  void SetWindowTextIfChanged(const std::string& text) {
+    if (hwnd() == nullptr) {
+      text_ = text;
+    } else if (text != ReadWindowText(hwnd())) {
+      SetWindowTextA(hwnd(), text.c_str());
+    }
+  }
+};
+
+// The edit box sends EN_CHANGE whenever its text is set, to the same text too; onChange runs
+// only when the text differs from what it last was, whoever changed it.
+class Edit final : public EditBase {
+ public:
+  using EditBase::EditBase;
+
+  void SetText(const std::string& text) override { SetWindowTextIfChanged(text); }
+  void OnCommand(WORD code) override {
+    if (code != EN_CHANGE) return;
+    std::string text = ReadWindowText(hwnd());
+    if (text == text_) return;
+    text_ = std::move(text);
+    RunHandler(onChange);
+  }
+
+ protected:
+  WindowKind Kind() const override {
+    return {"Edit", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+  }
+  SIZE DefaultSize() const override { return {121, 21}; }
+  // An open height fits the font: a line and the sunken border with its margins.
+  void Refit() override {
+    const int height = LineHeight(fontHandle()) + 8 * GetSystemMetrics(SM_CYBORDER);
+    FitOpenSides(DefaultSize().cx, height);
+  }
+};
+
+// Read-only, wrapping at its width, with a vertical scroll bar; white like an editable box.
+class Memo final : public EditBase {
+ public:
+  using EditBase::EditBase;
+
+  void SetText(const std::string& text) override {
+    SetWindowTextIfChanged(WithWindowsLineBreaks(text));
+  }
+  void PlaceCaret(int position) override {
+    if (hwnd() == nullptr) return;
+    SendMessageA(hwnd(), EM_SETSEL, position, position);
+    const auto firstLine = SendMessageA(hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (firstLine > 0) SendMessageA(hwnd(), EM_LINESCROLL, 0, -firstLine);
+  }
+  // A read-only edit control asks with WM_CTLCOLORSTATIC and would take the parent's colour.
+  HBRUSH OnControlColor(HDC dc) override {
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return GetSysColorBrush(COLOR_WINDOW);
+  }
+
+ protected:
+  WindowKind Kind() const override {
+    return {"Edit", ES_LEFT | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+            WS_EX_CLIENTEDGE};
+  }
+  SIZE DefaultSize() const override { return {185, 89}; }
+  std::string InitialText() const override { return WithWindowsLineBreaks(spec().text); }
+};
+
+}  // namespace
+
+std::unique_ptr<ControlImpl> MakeEdit(MainWindow& window, const ui::ControlSpec& spec,
+                                      ControlImpl* parent) {
+  return std::make_unique<Edit>(window, spec, parent);
+}
+
+std::unique_ptr<ControlImpl> MakeMemo(MainWindow& window, const ui::ControlSpec& spec,
+                                      ControlImpl* parent) {
+  return std::make_unique<Memo>(window, spec, parent);
+}
+
+}  // namespace quenlo::win32

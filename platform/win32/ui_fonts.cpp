@@ -1,0 +1,81 @@
+#include "platform/win32/ui_fonts.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quenlo::win32 {
+namespace {
+
+// Screen DC with a font selected, for measuring; restores and releases on the way out.
+class MeasuringContext {
+ public:
+  explicit MeasuringContext(HFONT font) : dc_(GetDC(nullptr)) {
+    if (dc_ != nullptr && font != nullptr) previous_ = SelectObject(dc_, font);
+  }
+  ~MeasuringContext() {
+    if (dc_ == nullptr) return;
+    if (previous_ != nullptr) SelectObject(dc_, previous_);
+    ReleaseDC(nullptr, dc_);
+  }
+  MeasuringContext(const MeasuringContext&) = delete;
+  MeasuringContext& operator=(const MeasuringContext&) = delete;
+
+  HDC dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_ = nullptr;
+};
+
+}  // namespace
+
+ui::Font DefaultControlFont() { return ui::Font{"MS Sans Serif", 8, false}; }
+
+int FontHeightForPoints(int points) { return -MulDiv(points, 96, 72); }
+
+OwnedFont::OwnedFont(const ui::Font& font) {
+  LOGFONTA description = {};
+  description.lfHeight = FontHeightForPoints(font.points);
+  description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+  description.lfCharSet = DEFAULT_CHARSET;
+  description.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  description.lfQuality = DEFAULT_QUALITY;
+  description.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  const std::size_t length = std::min(font.face.size(), std::size_t{LF_FACESIZE - 1});
+  std::copy_n(font.face.begin(), length, description.lfFaceName);
+  handle_ = CreateFontIndirectA(&description);
+}
+
+OwnedFont::~OwnedFont() {
+  if (handle_ != nullptr) DeleteObject(handle_);
+}
+
+OwnedFont::OwnedFont(OwnedFont&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+
+OwnedFont& OwnedFont::operator=(OwnedFont&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr) DeleteObject(handle_);
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+TextExtent MeasureLabelText(HFONT font, const std::string& text) {
+  const MeasuringContext context(font);
+  if (context.dc() == nullptr) return {};
+  const std::string measured = text.empty() ? std::string(" ") : text;
+  RECT bounds = {0, 0, 0, 0};
+  DrawTextA(context.dc(), measured.c_str(), static_cast<int>(measured.size()), &bounds,
+            DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | DT_NOCLIP);
+  return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+int LineHeight(HFONT font) {
+  const MeasuringContext context(font);
+  TEXTMETRICA metrics = {};
+  if (context.dc() == nullptr || !GetTextMetricsA(context.dc(), &metrics)) return 0;
+  return metrics.tmHeight;
+}
+
+}  // namespace quenlo::win32

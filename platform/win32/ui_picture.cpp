@@ -1,0 +1,74 @@
+// Pictures: a window of our own class that draws its artwork (ui_artwork.h) at its top left
+// corner over its parent's background. A picture whose place leaves the size open takes the
+// artwork's size; a fixed size shows the part that fits.
+#include "platform/win32/ui_artwork.h"
+#include "platform/win32/ui_control_kinds.h"
+#include "platform/win32/ui_own_class.h"
+
+namespace quenlo::win32 {
+namespace {
+
+constexpr const char* kPictureClass = "QuenloPicture";
+
+class Picture final : public ControlImpl, private OwnClassHandler {
+ public:
+  using ControlImpl::ControlImpl;
+
+  // The name is kept only when the artwork could be loaded; an unknown one shows nothing.
+  void SetPicture(const std::string& resource) override {
+    artwork_ = Artwork::Load(resource);
+    pictureName_ = artwork_ != nullptr ? resource : std::string();
+    if (artwork_ != nullptr) FitOpenSides(artwork_->width(), artwork_->height());
+    if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+  std::string PictureName() const override { return pictureName_; }
+
+ protected:
+  WindowKind Kind() const override { return {RegisterOwnClass(kPictureClass), 0, 0}; }
+  SIZE DefaultSize() const override { return {105, 105}; }
+  void* CreationParameter() override { return static_cast<OwnClassHandler*>(this); }
+  void ApplySpec() override {
+    if (!spec().picture.empty()) SetPicture(spec().picture);
+  }
+  void OnDetach() override { artwork_.reset(); }
+
+ private:
+  bool HandleOwnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) override {
+    switch (message) {
+      case WM_ERASEBKGND:
+        *result = 1;  // WM_PAINT fills everything
+        return true;
+      case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd(), &paint);
+        Paint(dc);
+        EndPaint(hwnd(), &paint);
+        return true;
+      }
+      case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  void Paint(HDC dc) const {
+    RECT area = {};
+    GetClientRect(hwnd(), &area);
+    FillRect(dc, &area, ParentBackground().brush);
+    if (artwork_ != nullptr) artwork_->Draw(dc, 0, 0);
+  }
+
+  std::unique_ptr<Artwork> artwork_;
+  std::string pictureName_;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlImpl> MakePicture(MainWindow& window, const ui::ControlSpec& spec,
+                                         ControlImpl* parent) {
+  return std::make_unique<Picture>(window, spec, parent);
+}
+
+}  // namespace quenlo::win32
