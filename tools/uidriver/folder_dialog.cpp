@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "tools/uidriver/deadline.h"
 #include "tools/uidriver/error.h"
 #include "tools/uidriver/process.h"
 #include "tools/uidriver/text.h"
@@ -113,6 +114,8 @@ FolderDialogInfo ReadFolderDialog(const Process& process, HWND dialog) {
   return info;
 }
 
+constexpr Milliseconds kSelectTimeoutMs = 3000;
+
 void SelectFolder(const Process& process, HWND dialog, std::string_view path) {
   RequireSameBitness(process);
   const HWND tree = TreeOf(dialog);
@@ -121,10 +124,7 @@ void SelectFolder(const Process& process, HWND dialog, std::string_view path) {
   const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   RemoteBuffer remote(process.Handle(), bytes);
   remote.Write(0, wide.c_str(), bytes);
-  QueryWindow(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote.Address()));
 
-  const HTREEITEM after = SelectedItem(tree);
-  const std::wstring label = ItemLabel(process, tree, after);
   // The label is the folder's display name: normally the last part of the path (split on the
   // UTF-16 text, where no backslash hides in a double-byte character). A special folder shows
   // another name, so a moved selection is accepted as well.
@@ -132,13 +132,25 @@ void SelectFolder(const Process& process, HWND dialog, std::string_view path) {
   while (!last.empty() && (last.back() == L'\\' || last.back() == L'/')) last.remove_suffix(1);
   const std::size_t cut = last.find_last_of(L"\\/");
   if (cut != std::wstring_view::npos) last.remove_prefix(cut + 1);
-  const bool sameName = CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, label.data(),
-                                       static_cast<int>(label.size()), last.data(),
-                                       static_cast<int>(last.size())) == CSTR_EQUAL;
-  if (!sameName && (after == before || after == nullptr)) {
-    throw DriverError("the folder dialog did not select " + GbkToUtf8(path) + " (selected: \"" +
-                      WideToUtf8(label) + "\")");
+
+  // Right after the dialog opens, its tree may still be filling, and a selection asked for then
+  // can come to nothing: ask again until it takes or the time is up.
+  const Deadline deadline(kSelectTimeoutMs);
+  HTREEITEM after = nullptr;
+  std::wstring label;
+  for (;;) {
+    QueryWindow(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote.Address()));
+    after = SelectedItem(tree);
+    label = ItemLabel(process, tree, after);
+    const bool sameName = CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, label.data(),
+                                         static_cast<int>(label.size()), last.data(),
+                                         static_cast<int>(last.size())) == CSTR_EQUAL;
+    if (sameName || (after != before && after != nullptr)) return;
+    if (deadline.Passed()) break;
+    Sleep(100);
   }
+  throw DriverError("the folder dialog did not select " + GbkToUtf8(path) + " (selected: \"" +
+                    WideToUtf8(label) + "\")");
 }
 
 }  // namespace quenlo::uidriver
