@@ -107,7 +107,7 @@ class Window {
  public:
   virtual ~Window() = default;
 
-  // Creates a control as the spec says, as the last child of its parent.
+  // Creates a control with the given settings, as the last child of its parent.
   virtual Control& Create(const ControlSpec& spec) = 0;
   virtual Control* Find(const std::string& name) = 0;
   // The children of a control, first created first.
