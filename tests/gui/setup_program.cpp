@@ -1,7 +1,10 @@
 #include "tests/gui/setup_program.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
+#include <vector>
 
 namespace quenlo::guitest {
 namespace {
@@ -23,6 +26,19 @@ std::filesystem::path SetupProgram() {
   const char* value = std::getenv("QUENLO_SETUP_EXE");
   if (value == nullptr || *value == '\0') return {};
   return std::filesystem::path(WindowsPathForHost(value));
+}
+
+void MakeSetupWithEmptyPayload(const std::filesystem::path& program,
+                               const std::filesystem::path& copy) {
+  std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
+  const auto imageSize = static_cast<std::uint64_t>(std::filesystem::file_size(copy));
+  std::vector<char> header(264, '\0');  // name length 0, filler, stored size at 256
+  for (int i = 0; i < 8; ++i)
+    header[256 + static_cast<std::size_t>(i)] = static_cast<char>((imageSize >> (8 * i)) & 0xFF);
+  std::ofstream out(copy, std::ios::binary | std::ios::app);
+  out.write(header.data(), static_cast<std::streamsize>(header.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot append the image record to " + copy.string());
 }
 
 InstallationRecord::InstallationRecord() { Delete(); }

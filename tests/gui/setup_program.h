@@ -16,6 +16,12 @@ std::filesystem::path SetupProgram();
 // A Windows path for a path as CMake gives it: "/a/b" becomes "Z:\a\b"; others stay unchanged.
 std::string WindowsPathForHost(const std::string& path);
 
+// A copy of `program` at `copy` with an empty payload appended: only the image record's header
+// (no name, stored size = the length of the program), so the install has no file to write but
+// runs its whole sequence. Throws std::runtime_error when the copy cannot be written.
+void MakeSetupWithEmptyPayload(const std::filesystem::path& program,
+                               const std::filesystem::path& copy);
+
 // HKEY_LOCAL_MACHINE\Software\QuenloBoFang, the record of an earlier installation. The key is
 // deleted when the object is made and again when it ends, so every test starts and leaves
 // without one.
