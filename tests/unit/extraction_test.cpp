@@ -7,6 +7,7 @@
 #include "payload/archive_reader.h"
 #include "payload/folders.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/forwarding_file_system.h"
 #include "tests/support/setup_file_builder.h"
 
 namespace quenlo {
@@ -189,28 +190,13 @@ TEST_F(ExtractionTest, NameThatWouldLeaveItsFolderIsABrokenArchive) {
 }
 
 // A file system whose setup file reports the largest single read it was asked for.
-class MeasuringFileSystem final : public platform::FileSystem {
+class MeasuringFileSystem final : public testing::ForwardingFileSystem {
  public:
-  explicit MeasuringFileSystem(FakeFileSystem& inner) : inner_(inner) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
   std::size_t largestRead = 0;
 
-  bool FileExists(const std::string& p) override { return inner_.FileExists(p); }
-  bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
-  bool CreateFolder(const std::string& p) override { return inner_.CreateFolder(p); }
-  bool RemoveFile(const std::string& p) override { return inner_.RemoveFile(p); }
   std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& p) override {
     return std::make_unique<Source>(inner_.OpenForReading(p), largestRead);
-  }
-  std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& p) override {
-    return inner_.BeginReplace(p);
-  }
-  std::string ModulePath() override { return inner_.ModulePath(); }
-  std::string SystemFolder() override { return inner_.SystemFolder(); }
-  platform::DriveType QueryDriveType(const std::string& r) override {
-    return inner_.QueryDriveType(r);
-  }
-  std::optional<platform::DiskSpace> GetDiskSpace(const std::string& p) override {
-    return inner_.GetDiskSpace(p);
   }
   void Sleep(unsigned) override {}
 
@@ -226,7 +212,6 @@ class MeasuringFileSystem final : public platform::FileSystem {
     std::unique_ptr<payload::ByteSource> inner_;
     std::size_t& largest_;
   };
-  FakeFileSystem& inner_;
 };
 
 TEST_F(ExtractionTest, ReadsTheSetupFileInBoundedPieces) {

@@ -16,6 +16,7 @@
 #include "install/media_extensions.h"
 #include "payload/path.h"
 #include "platform/win32/backend.h"
+#include "tests/support/forwarding_file_system.h"
 
 namespace quenlo {
 namespace {
@@ -50,31 +51,15 @@ std::string ReadAll(platform::FileSystem& files, const std::string& path) {
 }
 
 // The Win32 file system, except that the running program is the demo setup file.
-class DemoSetupFiles final : public platform::FileSystem {
+class DemoSetupFiles final : public testing::ForwardingFileSystem {
  public:
-  explicit DemoSetupFiles(std::string setupFile) : setupFile_(std::move(setupFile)) {}
-  bool FileExists(const std::string& p) override { return real_->FileExists(p); }
-  bool FolderExists(const std::string& p) override { return real_->FolderExists(p); }
-  bool CreateFolder(const std::string& p) override { return real_->CreateFolder(p); }
-  bool RemoveFile(const std::string& p) override { return real_->RemoveFile(p); }
-  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& p) override {
-    return real_->OpenForReading(p);
-  }
-  std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& p) override {
-    return real_->BeginReplace(p);
-  }
+  explicit DemoSetupFiles(std::string setupFile)
+      : ForwardingFileSystem(*real_), setupFile_(std::move(setupFile)) {}
   std::string ModulePath() override { return setupFile_; }
-  std::string SystemFolder() override { return real_->SystemFolder(); }
-  platform::DriveType QueryDriveType(const std::string& r) override {
-    return real_->QueryDriveType(r);
-  }
-  std::optional<platform::DiskSpace> GetDiskSpace(const std::string& p) override {
-    return real_->GetDiskSpace(p);
-  }
-  void Sleep(unsigned ms) override { real_->Sleep(ms); }
 
  private:
-  std::unique_ptr<platform::FileSystem> real_ = win32::MakeFileSystem();
+  // Made before the base class hands calls to it.
+  static inline std::unique_ptr<platform::FileSystem> real_ = win32::MakeFileSystem();
   std::string setupFile_;
 };
 
