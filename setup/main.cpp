@@ -1,7 +1,9 @@
 // QuenloSetup.exe: the program entry. It takes no arguments and reads no command line.
 #include <memory>
 
+#include "install/browser_start_page.h"
 #include "install/install_sequence.h"
+#include "install/shortcuts.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/ui_backend.h"
 #include "setup/startup.h"
@@ -14,6 +16,7 @@ int main() {
   const auto registry = quenlo::win32::MakeRegistry();
   const auto libraries = quenlo::win32::MakeLibraries();
   const auto messageBoxes = quenlo::win32::MakeMessageBoxes();
+  const auto shell = quenlo::win32::MakeShell();
   const quenlo::InstallPlatform install{*files, *registry, *libraries};
 
   // The wizard is built into the main window and released before the window goes.
@@ -24,8 +27,12 @@ int main() {
             *files,
             *registry,
             [&session, &install] { quenlo::TInstallAndReg::Start(session, install); },
-            /*setBrowserStartPage=*/{},
-            /*createShortcuts=*/{}};
+            [&registry](const std::string& address) {
+              quenlo::SetBrowserStartPage(*registry, address);
+            },
+            [&files, &registry, &shell](const std::string& installDir) {
+              quenlo::CreateShortcuts(installDir, {*files, *registry, *shell});
+            }};
         return std::make_shared<quenlo::wizard::TSetupMain_Form>(window, std::move(services));
       });
   quenlo::RunStartup(session, {*registry, *messageBoxes, *application});

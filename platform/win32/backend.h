@@ -9,6 +9,7 @@
 #include "platform/libraries.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 
 namespace quenlo::win32 {
 
@@ -17,5 +18,6 @@ std::unique_ptr<platform::Registry> MakeRegistry();
 std::unique_ptr<platform::MessageBoxes> MakeMessageBoxes();
 std::unique_ptr<platform::Application> MakeApplication();
 std::unique_ptr<platform::Libraries> MakeLibraries();
+std::unique_ptr<platform::Shell> MakeShell();
 
 }  // namespace quenlo::win32

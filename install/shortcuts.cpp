@@ -1,0 +1,74 @@
+#include "install/shortcuts.h"
+
+#include "payload/path.h"
+
+namespace quenlo {
+namespace {
+
+constexpr const char* kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+}  // namespace
+
+std::string LinkFileName(const std::string& target) {
+  const std::string name = FileNamePart(target);
+  // A dot is never the trail byte of a GBK character, so the first '.' byte is the first dot.
+  return name.substr(0, name.find('.')) + ".lnk";
+}
+
+std::string GetDesktopDir(platform::Shell& shell) { return shell.DesktopFolder(); }
+
+std::string GetProgramsDir(platform::Registry& registry) {
+  const auto key = registry.Open(platform::RegistryRoot::CurrentUser, kShellFoldersKey,
+                                 /*create=*/false);
+  if (!key) return {};
+  const platform::RegistryValue value = key->Read("Programs");
+  return value.IsString() ? value.text : std::string();
+}
+
+std::string FindProgramsFolder(platform::Registry& registry, platform::Shell& shell) {
+  const std::string programs = GetProgramsDir(registry);
+  // Without the value the group would land in whatever the current folder is; the shell knows
+  // the user's Programs folder too.
+  return programs.empty() ? shell.ProgramsFolder() : programs;
+}
+
+std::string GetProgramGroupDir(const ShortcutPlatform& platform) {
+  const std::string programs = FindProgramsFolder(platform.registry, platform.shell);
+  if (programs.empty()) return {};
+  const std::string group = EnsureTrailingBackslash(programs) + kProgramGroupName + "\\";
+  // Not checked: CreateLink's folder test catches a group that could not be made.
+  if (!platform.files.FolderExists(group)) platform.files.CreateFolder(group);
+  return group;
+}
+
+void CreateLink(const std::string& folder, const std::string& target, const std::string& linkName,
+                const ShortcutPlatform& platform) {
+  if (!platform.files.FolderExists(folder) || !platform.files.FileExists(target)) return;
+  const std::string linkPath =
+      EnsureTrailingBackslash(folder) + (linkName.empty() ? LinkFileName(target) : linkName);
+  platform.shell.SaveLink(linkPath, target, FolderPart(target));
+}
+
+void CreateShortcuts(const std::string& installDir, const ShortcutPlatform& platform) {
+  const std::string folder = EnsureTrailingBackslash(installDir);
+  const std::string player = folder + "QuenloMediaPlayer.exe";
+  const std::string uninstaller = folder + "UnInstall.exe";
+  const std::string readme = folder + "Readme.txt";
+  try {
+    const std::string desktop = GetDesktopDir(platform.shell);
+    const std::string group = GetProgramGroupDir(platform);
+    if (!group.empty()) {
+      CreateLink(group, player, kPlayerLinkName, platform);
+      CreateLink(group, uninstaller, "", platform);
+      CreateLink(group, readme, "", platform);
+    }
+    if (!desktop.empty() && platform.files.FolderExists(desktop)) {
+      CreateLink(desktop, player, kPlayerLinkName, platform);
+    }
+  } catch (const platform::ShellLinkUnavailable&) {
+    // No links can be made at all; the install itself is complete, so the finish goes on.
+  }
+}
+
+}  // namespace quenlo
