@@ -3,8 +3,10 @@
 # of the player, its codecs and skins), pack it onto the setup program with quenlo-pack, show what
 # the setup file holds, and run the setup under Wine in a fresh prefix of its own:
 #   - with a display (DISPLAY set), the wizard opens there for a person to click through;
-#   - without one, the UI driver walks the wizard through all six pages and saves a screenshot
-#     of each in build/demo/screenshots/.
+#   - without one, the UI driver walks the wizard through all six pages (keeping the proposed
+#     folder and the start-page task), saves a screenshot of each in build/demo/screenshots/, and
+#     quenlo-demo-check reports what the installation left: files, codec classes, file types,
+#     application record, shortcuts, start page. The job fails when anything is missing.
 # The product is 32-bit; where this machine cannot run 32-bit Wine, the same sources built for
 # x86-64 (the win64 tree) run instead.
 set -euo pipefail
@@ -21,8 +23,8 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   tree=win64
   echo "this machine runs only 64-bit Wine: running the x86-64 build of the same setup"
   scripts/make-demo-payload.sh --tree win64 >/dev/null
-  cmake --build --preset win64 --target quenlo-uidrive >/dev/null
 fi
+cmake --build --preset "$tree" --target quenlo-uidrive quenlo-demo-check >/dev/null
 setup=$PWD/build/$tree/demo/QuenloSetup-demo.exe
 prefix=$PWD/build/demo/wine-$tree
 rm -rf "$prefix" "$prefix.lock"  # a machine without an earlier installation
@@ -48,6 +50,7 @@ screenshot $(winpath "$shots/page2.bmp") SetupMain_Form
 click Next_Btn
 wait-state Browse_Btn visible on
 screenshot $(winpath "$shots/page3.bmp") SetupMain_Form
+get Folder_E
 click Next_Btn
 answer Yes
 wait-state HomePage_CB visible on
@@ -71,3 +74,9 @@ if [ "$status" != 0 ]; then
   echo "the walk through the wizard failed (build/demo/walk.log has every step)" >&2
   exit 1
 fi
+
+# The folder as the folder page showed it (the driver's JSON escapes its backslashes).
+folder=$(sed -n 's/.*"command":"get","name":"Folder_E".*"text":"\([^"]*\)".*/\1/p' build/demo/walk.log |
+  sed 's/\\\\/\\/g')
+scripts/wine-run.sh --prefix "$prefix" "build/$tree/demo/quenlo-demo-check.exe" \
+  "$(winpath "$PWD/build/$tree/demo-payload")" "$folder"

@@ -259,8 +259,14 @@ std::string FormatReport(const InstallReport& report) {
   }
   out << "  browser start page: "
       << (report.startPage ? uidriver::GbkToUtf8(*report.startPage) : "(not set)") << "\n";
-  for (const auto& problem : report.problems)
-    out << "  problem: " << uidriver::GbkToUtf8(problem) << "\n";
+  // The first problems say what went wrong; a long list of the same adds nothing.
+  constexpr std::size_t kProblemsShown = 20;
+  for (std::size_t i = 0; i < report.problems.size() && i < kProblemsShown; ++i) {
+    out << "  problem: " << uidriver::GbkToUtf8(report.problems[i]) << "\n";
+  }
+  if (report.problems.size() > kProblemsShown) {
+    out << "  ... and " << report.problems.size() - kProblemsShown << " more problems\n";
+  }
   return out.str();
 }
 
