@@ -1,0 +1,348 @@
+// Whole installations of the small demo payload through the real wizard, as a user makes them,
+// checked against the real registry, files and shell links: a first installation, installing
+// over an earlier copy, No at the question, and a setup file with a corrupted record.
+//
+// QUENLO_DEMO_SETUP names the small demo setup and QUENLO_DEMO_PAYLOAD the tree it was packed
+// from (scripts/make-demo-payload.sh --small). Every test starts from a system without the
+// installation: no folder, no links, no codec classes, no file types, no application record.
+#include <windows.h>
+// objbase.h needs windows.h first.
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+
+#include "demo/check/install_check.h"
+#include "demo/generator/clsid.h"
+#include "install/codec_registration.h"
+#include "install/media_extensions.h"
+#include "payload/archive_reader.h"
+#include "payload/byte_stream.h"
+#include "payload/path.h"
+#include "tests/gui/setup_program.h"
+#include "tools/uidriver/driver.h"
+#include "tools/uidriver/text.h"
+
+namespace quenlo::uidriver {
+namespace {
+
+namespace fs = std::filesystem;
+using demo::ReadRegistryString;
+using guitest::InstallationRecord;
+
+constexpr const char* kMainWindow = "SetupMain_Form";
+constexpr const char* kTitle = "Title1_L";
+constexpr const char* kNext = "Next_Btn";
+constexpr const char* kCancel = "Cancel_Btn";
+constexpr const char* kFolderEdit = "Folder_E";
+constexpr const char* kHomePage = "HomePage_CB";
+constexpr const char* kStatus = "Status_L";
+constexpr const char* kAgreementTitle = "在安装 Quenlo播放 v2.0 Tesmar版之前，请阅读“授权协议”。";
+constexpr const char* kFolderTitle = "请选择 Quenlo播放 v2.0 Tesmar版 的安装文件夹";
+constexpr const char* kTasksTitle = "请选择安装 Quenlo播放 v2.0 Tesmar版 时执行的附加任务";
+constexpr const char* kFinishedTitle = "Quenlo播放2.0 Tesmar版 安装成功!";
+constexpr const char* kFailedTitle = "Quenlo播放2.0 Tesmar版 安装失败";
+constexpr const char* kFinishText = "完成(&F)";
+constexpr const char* kCancelText = "取消(&C)";
+constexpr const char* kEarlierQuestion =
+    "在这台计算机上已经安装了 Quenlo播放 ，你是否准备覆盖安装？";
+constexpr const char* kStartPageKey = "Software\\Microsoft\\Internet Explorer\\Main";
+constexpr const char* kAddress = "http://start.tesmar.example/?my";
+// The handler that .avi had before the player came: the file types keep it as the backup.
+constexpr const char* kEarlierHandler = "OldPlayer.avi";
+// A folder whose name needs GBK, one level below a folder that does not exist either.
+constexpr const char* kInstallDir = "C:\\端到端\\Quenlo播放";
+constexpr const char* kInstallRoot = "C:\\端到端";
+
+constexpr Milliseconds kInstallTimeout = 180000;
+
+fs::path Native(const std::string& gbk) { return fs::path(GbkToWide(gbk)); }
+
+std::string EnvPath(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : guitest::WindowsPathForHost(value);
+}
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const fs::path& path, const std::string& content) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+void SetString(HKEY root, const std::string& key, const char* name, const std::string& text) {
+  HKEY opened = nullptr;
+  ASSERT_EQ(
+      RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr),
+      ERROR_SUCCESS)
+      << key;
+  RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(opened);
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+// The App\ files of the payload tree: record name (GBK) and path on this disk.
+std::map<std::string, fs::path> AppFiles(const fs::path& tree) {
+  std::map<std::string, fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator(tree / "App")) {
+    if (!entry.is_regular_file()) continue;
+    std::wstring relative = fs::relative(entry.path(), tree).wstring();
+    for (auto& c : relative) c = c == L'/' ? L'\\' : c;
+    files.emplace(WideToGbk(relative).value(), entry.path());
+  }
+  return files;
+}
+
+class InstallationTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    setup_ = EnvPath("QUENLO_DEMO_SETUP");
+    payload_ = EnvPath("QUENLO_DEMO_PAYLOAD");
+    ASSERT_TRUE(!setup_.empty() && fs::exists(setup_) && fs::exists(payload_))
+        << "QUENLO_DEMO_SETUP and QUENLO_DEMO_PAYLOAD must name the small demo setup and its "
+           "tree: run scripts/make-demo-payload.sh --small";
+    CoInitialize(nullptr);
+    RemoveTheInstallation();
+  }
+
+  void TearDown() override {
+    if (fs::exists(payload_)) RemoveTheInstallation();
+    CoUninitialize();
+  }
+
+  // Puts the system back to one that never had the player, with .avi handled by another.
+  void RemoveTheInstallation() {
+    std::error_code ignored;
+    fs::remove_all(Native(kInstallRoot), ignored);
+    for (const std::string& link : demo::ExpectedLinkPaths()) fs::remove(Native(link), ignored);
+    for (const auto& [name, path] : AppFiles(payload_)) {
+      if (IsCodecLibrary(name)) {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, ("CLSID\\" + demo::ClsidForName(name)).c_str());
+      }
+    }
+    for (std::string_view row : MediaExtensions()) {
+      const std::string extension(row);
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, extension.c_str());
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, ("Quenlo" + extension).c_str());
+    }
+    SetString(HKEY_CLASSES_ROOT, ".avi", nullptr, kEarlierHandler);
+    // An install that stopped half way leaves its temporary system-folder copies; they are the
+    // demo's own files, which no Windows system folder holds otherwise.
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    for (const auto& entry : fs::directory_iterator(payload_ / "Exe")) {
+      fs::remove(fs::path(system) / entry.path().filename(), ignored);
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang");
+  }
+
+  std::string Text(const char* name) const { return driver_->Get(name).text; }
+
+  void WaitTitle(const char* title, std::optional<Milliseconds> timeout = {}) {
+    const std::string wanted = title;
+    driver_->WaitState(
+        kTitle, [&](const WindowState& s) { return s.text == wanted; },
+        "the title \"" + GbkToUtf8(wanted) + "\"", timeout);
+  }
+
+  // From the start of `setup` to the installing page, as a user: Yes to the question about an
+  // earlier copy when there is one, the folder typed in (or, when `folder` is empty, the one
+  // proposed kept), the start-page task ticked or cleared. Returns the folder the page proposed.
+  std::string StartInstalling(const fs::path& setup, bool earlierCopy, const std::string& folder,
+                              bool startPage) {
+    driver_ = std::make_unique<Driver>();  // a driver drives one run of a program
+    driver_->Start(setup);
+    if (earlierCopy) {
+      const MessageBoxInfo question = driver_->WaitMessageBox();
+      EXPECT_EQ(GbkToUtf8(question.text), GbkToUtf8(kEarlierQuestion));
+      driver_->Answer(IDYES);
+    }
+    driver_->WaitWindow(kMainWindow);
+    driver_->Click(kNext);
+    WaitTitle(kAgreementTitle);
+    driver_->Click(kNext);
+    WaitTitle(kFolderTitle);
+    const std::string proposed = Text(kFolderEdit);
+    if (!folder.empty()) driver_->Type(kFolderEdit, folder);
+    const bool exists = fs::is_directory(Native(folder.empty() ? proposed : folder));
+    driver_->Click(kNext);
+    if (!exists) driver_->Answer(IDYES);  // create the folder
+    WaitTitle(kTasksTitle);
+    driver_->SetChecked(kHomePage, startPage);
+    driver_->Click(kNext);
+    return proposed;
+  }
+
+  // Waits for the finished page and presses Finish; the program ends with 0.
+  void FinishInstalling() {
+    WaitTitle(kFinishedTitle, kInstallTimeout);
+    EXPECT_EQ(Text(kCancel), kFinishText);
+    EXPECT_EQ(GbkToUtf8(Text(kStatus)), GbkToUtf8("OK，Quenlo播放v2.0 Tesmar版 安装成功!"));
+    driver_->Click(kCancel);
+    EXPECT_EQ(driver_->WaitExit(), 0u);
+  }
+
+  void ExpectCompleteInstallation() {
+    const demo::InstallReport report = demo::CheckInstallation({payload_, kInstallDir});
+    EXPECT_TRUE(report.Complete()) << demo::FormatReport(report);
+    ASSERT_EQ(report.sections.size(), 6u);
+    EXPECT_EQ(report.sections[0].found, 360);  // files
+    EXPECT_EQ(report.sections[2].found, 181);  // codec classes
+    EXPECT_EQ(report.sections[3].found, 54);   // extensions
+    EXPECT_EQ(report.sections[4].found, 6);    // application record
+    EXPECT_EQ(report.sections[5].found, 4);    // links
+    EXPECT_EQ(ReadRegistryString("HKCR", ".avi", "Quenlo.backup"), kEarlierHandler);
+  }
+
+  fs::path setup_;
+  fs::path payload_;
+  InstallationRecord record_;
+  std::unique_ptr<Driver> driver_ = std::make_unique<Driver>();
+};
+
+TEST_F(InstallationTest, AFirstInstallationLeavesEverythingInPlace) {
+  // A profile in which the browser never stored its settings: ticking the task changes nothing.
+  RegDeleteTreeA(HKEY_CURRENT_USER, kStartPageKey);
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/true);
+  FinishInstalling();
+  ExpectCompleteInstallation();
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kStartPageKey));
+  // The links open their targets in the installation folder and carry nothing else.
+  for (const std::string& path : demo::ExpectedLinkPaths()) {
+    const auto link = demo::ReadLink(path);
+    ASSERT_TRUE(link) << GbkToUtf8(path);
+    EXPECT_EQ(GbkToUtf8(link->workingFolder), GbkToUtf8(std::string(kInstallDir) + "\\"));
+    EXPECT_TRUE(link->arguments.empty() && link->iconLocation.empty());
+  }
+  EXPECT_EQ(GbkToUtf8(demo::ReadLink(demo::ExpectedLinkPaths()[2])->target),
+            GbkToUtf8(std::string(kInstallDir) + "\\Readme.txt"));
+}
+
+TEST_F(InstallationTest, InstallingOverAnEarlierCopyKeepsTheBackupsAndReplacesTheLinks) {
+  SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
+  // The first time the task is cleared: the start page stays as it was.
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  FinishInstalling();
+  EXPECT_EQ(ReadRegistryString("HKCU", kStartPageKey, "Start Page"), "about:blank");
+
+  // Spoil the links and a file the setup installs; the second installation makes them anew.
+  for (const std::string& link : demo::ExpectedLinkPaths()) WriteAll(Native(link), "spoilt");
+  WriteAll(Native(std::string(kInstallDir) + "\\Readme.txt"), "spoilt");
+
+  const std::string proposed =
+      StartInstalling(setup_, /*earlierCopy=*/true, /*folder=*/"", /*startPage=*/true);
+  EXPECT_EQ(GbkToUtf8(proposed), GbkToUtf8(kInstallDir));  // exactly as stored
+  FinishInstalling();
+  ExpectCompleteInstallation();
+  EXPECT_EQ(ReadRegistryString("HKCU", kStartPageKey, "Start Page"), kAddress);
+}
+
+TEST_F(InstallationTest, NoAtTheQuestionLeavesTheSystemAsItWas) {
+  SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
+  record_.WriteAppPath(kInstallDir);
+  driver_->Start(setup_);
+  driver_->WaitMessageBox();
+  driver_->Answer(IDNO);
+  EXPECT_EQ(driver_->WaitExit(), 0u);
+
+  EXPECT_FALSE(fs::exists(Native(kInstallRoot)));
+  for (const std::string& link : demo::ExpectedLinkPaths()) {
+    EXPECT_FALSE(fs::exists(Native(link))) << GbkToUtf8(link);
+  }
+  EXPECT_EQ(ReadRegistryString("HKCR", ".avi", ""), kEarlierHandler);
+  EXPECT_FALSE(ReadRegistryString("HKCR", ".avi", "Quenlo.backup"));
+  EXPECT_EQ(ReadRegistryString("HKCU", kStartPageKey, "Start Page"), "about:blank");
+  EXPECT_EQ(ReadRegistryString("HKLM", "Software\\QuenloBoFang", "AppPath"), kInstallDir);
+  EXPECT_FALSE(ReadRegistryString("HKLM", "Software\\QuenloBoFang", "AppName"));
+}
+
+// The records of a setup file in the order the extraction meets them, without the image record.
+std::vector<payload::PayloadRecord> Records(const fs::path& setup) {
+  payload::FileSource source(setup.string());
+  payload::ArchiveWalker walker(source);
+  std::vector<payload::PayloadRecord> records;
+  while (auto record = walker.Next()) {
+    if (record->IsImage()) break;
+    records.push_back(*record);
+  }
+  return records;
+}
+
+// A copy of `setup` in which `record`'s stored data has bytes overwritten in its middle.
+void CorruptRecord(const fs::path& setup, const fs::path& copy,
+                   const payload::PayloadRecord& record) {
+  fs::copy_file(setup, copy, fs::copy_options::overwrite_existing);
+  std::fstream file(copy, std::ios::binary | std::ios::in | std::ios::out);
+  file.seekp(static_cast<std::streamoff>(record.dataOffset + record.storedSize / 2));
+  const std::string garbage(16, '\x5A');
+  file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+  ASSERT_TRUE(file.good());
+}
+
+TEST_F(InstallationTest, ACorruptedRecordShowsTheFailureAndLosesNoEarlierFile) {
+  // An earlier copy of every file is in the folder already.
+  const auto appFiles = AppFiles(payload_);
+  const auto destination = [](const std::string& name) {
+    return Native(std::string(kInstallDir) + "\\" + name.substr(4));
+  };
+  for (const auto& [name, path] : appFiles) WriteAll(destination(name), "earlier " + name);
+
+  // The broken record: a large App file half way through the payload.
+  const std::vector<payload::PayloadRecord> records = Records(setup_);
+  std::vector<std::string> names;
+  for (const auto& record : records) names.push_back(record.name);
+  std::size_t index = names.size() / 2;
+  while (index < names.size() &&
+         (!names[index].starts_with("App\\") || records[index].storedSize < 4096)) {
+    ++index;
+  }
+  ASSERT_LT(index, names.size());
+  const fs::path broken = fs::temp_directory_path() / "QuenloSetup-corrupted.exe";
+  CorruptRecord(setup_, broken, records[index]);
+
+  StartInstalling(broken, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  WaitTitle(kFailedTitle, kInstallTimeout);
+  EXPECT_TRUE(driver_->Get(kCancel).enabled);
+  EXPECT_EQ(Text(kCancel), kCancelText);
+  EXPECT_NE(Text(kStatus).find(names[index].substr(names[index].rfind('\\') + 1)),
+            std::string::npos)
+      << "the failure names the broken record: " << GbkToUtf8(Text(kStatus));
+  driver_->Click(kCancel);  // closes without a question
+  EXPECT_EQ(driver_->WaitExit(), 0u);
+  fs::remove(broken);
+
+  // Before the broken record every file is new; from it on every file is the earlier copy.
+  std::set<fs::path> expected;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!names[i].starts_with("App\\")) continue;
+    const fs::path file = destination(names[i]);
+    expected.insert(file);
+    const std::string wanted = i < index ? ReadAll(appFiles.at(names[i])) : "earlier " + names[i];
+    EXPECT_EQ(ReadAll(file), wanted) << GbkToUtf8(names[i]);
+  }
+  // Nothing else is in the folder: no temporary file is left beside the broken record.
+  for (const auto& entry : fs::recursive_directory_iterator(Native(kInstallDir))) {
+    if (entry.is_regular_file()) {
+      EXPECT_TRUE(expected.contains(entry.path())) << "left behind: " << entry.path().string();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quenlo::uidriver
