@@ -86,7 +86,11 @@ class ReplacementFile final : public platform::PendingFile {
   }
 
   void Commit() override {
-    const BOOL flushed = FlushFileBuffers(file_);
+    // The new content reaches the disk before it takes the place of an existing file, so a crash
+    // or power cut during the install leaves either the old file or the whole new one. A file
+    // that is new has no earlier content to protect, and is not waited for.
+    const DWORD existing = GetFileAttributesA(destination_.c_str());
+    const BOOL flushed = existing == INVALID_FILE_ATTRIBUTES || FlushFileBuffers(file_);
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
     if (!flushed) throw payload::IoError("cannot finish " + destination_ + ": " + LastErrorText());
