@@ -7,15 +7,15 @@ namespace quenlo::win32 {
 namespace {
 
 // Screen DC with a font selected, for measuring; restores and releases on the way out.
+// Text is measured in a memory context made once per thread: a screen context fetched for every
+// measurement is costly, and a label set on every timer tick measures its text each time.
 class MeasuringContext {
  public:
-  explicit MeasuringContext(HFONT font) : dc_(GetDC(nullptr)) {
+  explicit MeasuringContext(HFONT font) : dc_(ThreadContext()) {
     if (dc_ != nullptr && font != nullptr) previous_ = SelectObject(dc_, font);
   }
   ~MeasuringContext() {
-    if (dc_ == nullptr) return;
-    if (previous_ != nullptr) SelectObject(dc_, previous_);
-    ReleaseDC(nullptr, dc_);
+    if (dc_ != nullptr && previous_ != nullptr) SelectObject(dc_, previous_);
   }
   MeasuringContext(const MeasuringContext&) = delete;
   MeasuringContext& operator=(const MeasuringContext&) = delete;
@@ -23,6 +23,12 @@ class MeasuringContext {
   HDC dc() const { return dc_; }
 
  private:
+  static HDC ThreadContext() {
+    // Kept for the thread's life: the UI thread measures until the program ends.
+    thread_local const HDC context = CreateCompatibleDC(nullptr);
+    return context;
+  }
+
   HDC dc_;
   HGDIOBJ previous_ = nullptr;
 };
