@@ -5,6 +5,7 @@
 #include "payload/path.h"
 #include "payload/record_name.h"
 #include "payload/record_stream.h"
+#include "payload/write_behind.h"
 
 namespace quenlo {
 namespace {
@@ -32,6 +33,48 @@ void Inflate(payload::ByteSource& source, const payload::PayloadRecord& record,
   }
 }
 
+// The records one by one: checked, their folders made, inflated into the writer, their lines
+// published. Throws as ExtractPayload does.
+void ExtractRecords(SetupSession& session, platform::FileSystem& files, payload::ByteSource& source,
+                    const std::string& installRoot, const std::string& systemRoot,
+                    WriteBehind& writer) {
+  StatusChannel& status = session.Status;
+  payload::ArchiveWalker walker(source);
+  while (!walker.AtEnd()) {
+    status.StepProgress();
+    const payload::PayloadRecord record = *walker.Next();
+    if (!record.IsImage()) {
+      if (const auto problem = payload::EscapeProblem(record.name)) {
+        throw payload::ArchiveError(
+            record.Describe() + ": the name would leave its folder: " + *problem,
+            record.headerOffset);
+      }
+    }
+    const std::string destination = MapRecordName(record.name, installRoot, systemRoot);
+    ForceFolders(files, FolderPart(destination));
+
+    // A system-folder file that exists already is kept: its record is only checked. Whether it
+    // exists is asked once the files before it are in place.
+    if (IsSystemFolderName(record.name)) writer.Drain();
+    const bool write =
+        !record.IsImage() && !(IsSystemFolderName(record.name) && files.FileExists(destination));
+    if (write) {
+      writer.BeginFile(destination);
+      Inflate(source, record, writer);
+      writer.CommitFile();
+    } else if (!record.IsImage()) {
+      payload::DiscardingSink discard;
+      Inflate(source, record, discard);
+    }
+
+    status.PublishStatus(kExtractingPrefix + FileNamePart(record.name));
+    if (EqualsIgnoringCase(FileNamePart(destination), kPlayerFileName)) {
+      session.PlayerExePath = destination;
+    }
+    files.Sleep(kItemPauseMs);
+  }
+}
+
 }  // namespace
 
 std::string MapRecordName(const std::string& name, const std::string& installRoot,
@@ -54,44 +97,23 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
   files.Sleep(kPhasePauseMs);
 
   const auto source = files.OpenForReading(setupFile);
-  payload::ArchiveWalker walker(*source);
-  while (!walker.AtEnd()) {
-    status.StepProgress();
-    const payload::PayloadRecord record = *walker.Next();
-    if (!record.IsImage()) {
-      if (const auto problem = payload::EscapeProblem(record.name)) {
-        throw payload::ArchiveError(
-            record.Describe() + ": the name would leave its folder: " + *problem,
-            record.headerOffset);
-      }
-    }
-    const std::string destination = MapRecordName(record.name, installRoot, systemRoot);
-    ForceFolders(files, FolderPart(destination));
-
-    // A system-folder file that exists already is kept: its record is only checked.
-    const bool write =
-        !record.IsImage() && !(IsSystemFolderName(record.name) && files.FileExists(destination));
-    std::unique_ptr<platform::PendingFile> pending;
-    if (write) {
-      pending = files.BeginReplace(destination);
-      payload::BufferedSink buffered(*pending);
-      Inflate(*source, record, buffered);
-      buffered.Flush();
-    } else if (!record.IsImage()) {
-      payload::DiscardingSink discard;
-      Inflate(*source, record, discard);
-    }
-
-    status.PublishStatus(kExtractingPrefix + FileNamePart(record.name));
-    if (EqualsIgnoringCase(FileNamePart(destination), kPlayerFileName)) {
-      session.PlayerExePath = destination;
-    }
-    if (pending) {
-      pending->Commit();
-      extracted.Add(destination);
-    }
-    files.Sleep(kItemPauseMs);
+  WriteBehind writer(files);
+  std::exception_ptr failure;
+  try {
+    ExtractRecords(session, files, *source, installRoot, systemRoot, writer);
+  } catch (...) {
+    failure = std::current_exception();
+    writer.AbandonFile();  // a file broken off half way never reaches its place
   }
+  // Every complete file handed over reaches its place before the pass ends, also when it ends by
+  // an error; an error the writer met first (an earlier file) is the one reported.
+  try {
+    writer.Drain();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  for (const std::string& written : writer.Committed()) extracted.Add(written);
+  if (failure) std::rethrow_exception(failure);
 
   status.PublishStatus(kExtractedLine);
   files.Sleep(kPhasePauseMs);
