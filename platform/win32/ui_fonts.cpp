@@ -6,9 +6,9 @@
 namespace quenlo::win32 {
 namespace {
 
-// Screen DC with a font selected, for measuring; restores and releases on the way out.
-// Text is measured in a memory context made once per thread: a screen context fetched for every
-// measurement is costly, and a label set on every timer tick measures its text each time.
+// A device context with a font selected, for measuring; restores the context's font on the way
+// out. Text is measured in a memory context made once per thread: a screen context fetched for
+// every measurement is costly, and a label set on every timer tick measures its text each time.
 class MeasuringContext {
  public:
   explicit MeasuringContext(HFONT font) : dc_(ThreadContext()) {
