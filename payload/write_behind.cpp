@@ -5,7 +5,7 @@
 namespace quenlo {
 namespace {
 
-constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::size_t kChunkBytes = 256 * 1024;
 
 }  // namespace
 
@@ -51,10 +51,17 @@ void WriteBehind::Push(Task task) {
 
 void WriteBehind::PushChunk() {
   if (chunk_.empty()) return;
-  std::vector<unsigned char> data;
-  data.reserve(kChunkBytes);
-  data.swap(chunk_);
-  Push({Task::Kind::Data, {}, std::move(data)});
+  std::vector<unsigned char> next;
+  {
+    std::lock_guard lock(mutex_);
+    if (!spare_.empty()) {
+      next.swap(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  if (next.capacity() < kChunkBytes) next.reserve(kChunkBytes);
+  next.swap(chunk_);
+  Push({Task::Kind::Data, {}, std::move(next)});
 }
 
 void WriteBehind::BeginFile(const std::string& destination) {
@@ -152,12 +159,18 @@ bool WriteBehind::Perform(Task& task) {
   bool wake;
   {
     std::lock_guard lock(mutex_);
-    queuedBytes_ -= task.data.size();
+    const std::size_t written = task.data.size();
+    queuedBytes_ -= written;
     if (failure && !error_) error_ = failure;
     if (task.kind == Task::Kind::Commit && !failure && !failedBefore && !task.destination.empty()) {
       committed_.push_back(task.destination);
     }
-    wake = workerWaiting_ && (task.data.size() != 0 || failure);
+    // The chunk's memory serves again; there are never more spares than the queue can hold.
+    if (task.kind == Task::Kind::Data && spare_.size() < kMaxQueuedBytes / kChunkBytes + 1) {
+      task.data.clear();
+      spare_.push_back(std::move(task.data));
+    }
+    wake = workerWaiting_ && (written != 0 || failure);
   }
   if (wake) workerWake_.notify_one();
   return true;

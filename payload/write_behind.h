@@ -89,6 +89,7 @@ class WriteBehind final : public payload::ByteSink {
   bool workerWaiting_ = false;
   std::exception_ptr error_;
   std::vector<std::string> committed_;
+  std::vector<std::vector<unsigned char>> spare_;  // written chunks, kept for the worker to reuse
 
   std::unique_ptr<platform::PendingFile> pending_;  // the writer thread's current file
   std::string pendingDestination_;
