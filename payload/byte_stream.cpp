@@ -12,22 +12,6 @@ void MemorySource::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) 
   if (size != 0) std::memcpy(buffer, bytes_.data() + offset, size);
 }
 
-void BufferedSink::Write(const void* data, std::size_t size) {
-  if (buffer_.size() + size > capacity_) Flush();
-  if (size >= capacity_) {
-    target_.Write(data, size);
-    return;
-  }
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  buffer_.insert(buffer_.end(), bytes, bytes + size);
-}
-
-void BufferedSink::Flush() {
-  if (buffer_.empty()) return;
-  target_.Write(buffer_.data(), buffer_.size());
-  buffer_.clear();
-}
-
 void MemorySink::Write(const void* data, std::size_t size) {
   const auto* bytes = static_cast<const unsigned char*>(data);
   bytes_.insert(bytes_.end(), bytes, bytes + size);

@@ -45,23 +45,6 @@ class MemorySource final : public ByteSource {
   std::span<const unsigned char> bytes_;
 };
 
-// Collects small writes into large ones for the sink behind it. Flush() writes what is held;
-// whatever is not flushed is dropped with the object.
-class BufferedSink final : public ByteSink {
- public:
-  explicit BufferedSink(ByteSink& target, std::size_t capacity = 64 * 1024)
-      : target_(target), capacity_(capacity) {
-    buffer_.reserve(capacity);
-  }
-  void Write(const void* data, std::size_t size) override;
-  void Flush();
-
- private:
-  ByteSink& target_;
-  std::size_t capacity_;
-  std::vector<unsigned char> buffer_;
-};
-
 // Takes every byte and keeps none (inflating a record only to check it).
 class DiscardingSink final : public ByteSink {
  public:

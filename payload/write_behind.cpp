@@ -1,7 +1,5 @@
 #include "payload/write_behind.h"
 
-#include <cstring>
-
 namespace quenlo {
 namespace {
 
