@@ -6,35 +6,98 @@
 #include "install/codec_registration.h"
 #include "install/file_types.h"
 #include "install/temporary_files.h"
+#include "payload/archive_reader.h"
 #include "payload/extraction.h"
 
 namespace quenlo {
 namespace {
 
-// Runs one step; an error leaving it is named after the step.
+FailureCause CauseOf(payload::IoProblem problem) {
+  switch (problem) {
+    case payload::IoProblem::DiskFull:
+      return FailureCause::DiskFull;
+    case payload::IoProblem::InUse:
+      return FailureCause::FileInUse;
+    case payload::IoProblem::AccessDenied:
+      return FailureCause::AccessDenied;
+    case payload::IoProblem::Other:
+      break;
+  }
+  return FailureCause::Other;
+}
+
+// Runs one step; an error leaving it is described after the step.
 template <typename Step>
-void RunStep(const char* stepName, Step&& step) {
+void RunStep(InstallStep stepName, Step&& step) {
   try {
     step();
-  } catch (const std::exception& error) {
-    throw InstallStepError(stepName, error.what());
   } catch (...) {
-    throw InstallStepError(stepName, "未知错误");
+    throw InstallStepError(DescribeFailure(stepName, std::current_exception()));
   }
 }
 
 }  // namespace
 
+InstallFailure DescribeFailure(InstallStep step, const std::exception_ptr& error) {
+  InstallFailure failure;
+  failure.step = step;
+  try {
+    std::rethrow_exception(error);
+  } catch (const payload::ArchiveError& archive) {
+    failure.cause = FailureCause::DamagedSetupFile;
+    failure.record = archive.record();
+    failure.offset = archive.offset();
+    failure.message = archive.what();
+  } catch (const payload::IoError& io) {
+    failure.cause = CauseOf(io.problem());
+    failure.file = io.path();
+    failure.systemError = io.systemError();
+    failure.message = io.what();
+  } catch (const std::exception& other) {
+    failure.message = other.what();
+  } catch (...) {
+    failure.message = "unknown error";
+  }
+  return failure;
+}
+
 void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
                         const std::string& installDir) {
+  platform::FileSystem& files = platform.files;
+  if (platform.check != nullptr) {
+    const PayloadCheck::Verdict& verdict = platform.check->Wait();
+    if (!verdict.sound) {
+      InstallFailure failure = DescribeFailure(InstallStep::CheckPayload, verdict.fault);
+      failure.undone = true;  // nothing was changed
+      throw InstallStepError(std::move(failure));
+    }
+  }
+
+  const bool createdInstallDir = !files.FolderExists(installDir) && files.CreateFolder(installDir);
   ExtractedFiles extracted;
-  if (!platform.files.FolderExists(installDir)) platform.files.CreateFolder(installDir);
-  RunStep("解压缩文件", [&] { ExtractPayload(session, platform.files, installDir, extracted); });
-  RunStep("注册解码器",
-          [&] { RegisterCodecs(session, platform.files, platform.libraries, extracted); });
-  RunStep("注册文件类型", [&] { RegisterFileTypes(session, platform.files, platform.registry); });
-  RunStep("写入系统信息", [&] { WriteAppRecord(session, platform.files, platform.registry); });
-  RunStep("删除临时文件", [&] { RemoveTemporaryFiles(session, platform.files, extracted); });
+  bool undone = false;
+  try {
+    ExtractPayload(session, files, installDir, extracted, &undone);
+  } catch (...) {
+    if (createdInstallDir && !files.RemoveFolder(installDir)) undone = false;
+    InstallFailure failure = DescribeFailure(InstallStep::Extract, std::current_exception());
+    failure.undone = undone;
+    throw InstallStepError(std::move(failure));
+  }
+
+  try {
+    RunStep(InstallStep::RegisterCodecs,
+            [&] { RegisterCodecs(session, platform.files, platform.libraries, extracted); });
+    RunStep(InstallStep::RegisterFileTypes,
+            [&] { RegisterFileTypes(session, platform.files, platform.registry); });
+    RunStep(InstallStep::WriteAppRecord,
+            [&] { WriteAppRecord(session, platform.files, platform.registry); });
+  } catch (...) {
+    DeleteTemporaryFiles(files, extracted);  // they were needed only while the codecs registered
+    throw;
+  }
+  RunStep(InstallStep::RemoveTemporaryFiles,
+          [&] { RemoveTemporaryFiles(session, platform.files, extracted); });
 }
 
 void TInstallAndReg::Execute(SetupSession& session, const InstallPlatform& platform) {
@@ -42,7 +105,10 @@ void TInstallAndReg::Execute(SetupSession& session, const InstallPlatform& platf
   try {
     RunInstallSequence(session, platform, session.InstallDir);
   } catch (const InstallStepError& error) {
-    session.Status.PublishFailure({error.step(), error.what()});
+    session.Status.PublishFailure(error.failure());
+    return;
+  } catch (...) {
+    session.Status.PublishFailure(DescribeFailure(InstallStep::Extract, std::current_exception()));
     return;
   }
   session.Status.SetInstallFinished(true);

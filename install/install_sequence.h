@@ -2,14 +2,19 @@
 //
 // The wizard starts one TInstallAndReg when it builds the installing page; the worker runs the
 // sequence once, reporting through the session's status channel, and is never waited for,
-// stopped or freed. The sequence: create the installation folder, extract the payload, register
-// the codecs, register the file types, write the application record, remove the temporary
-// files.
+// stopped or freed. The sequence: wait for the check of the setup file (nothing changes before
+// the payload is known to be sound), create the installation folder, extract the payload, register
+// the codecs, register the file types, write the application record, remove the temporary files.
+//
+// An extraction that fails is undone (see ExtractPayload); the temporary system-folder files are
+// removed whatever happens after the extraction.
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
+#include "payload/payload_check.h"
 #include "platform/file_system.h"
 #include "platform/libraries.h"
 #include "platform/registry.h"
@@ -22,18 +27,25 @@ struct InstallPlatform {
   platform::FileSystem& files;
   platform::Registry& registry;
   platform::Libraries& libraries;
+  // The check of the setup file that the sequence waits for; none: the sequence does not wait
+  // (the extraction makes the same checks as it goes, and undoes itself at a fault).
+  PayloadCheck* check = nullptr;
 };
 
-// An error that left a step: the step's name in plain words and the error's message.
+// An error that left a step, described for the wizard.
 class InstallStepError : public std::runtime_error {
  public:
-  InstallStepError(std::string step, const std::string& detail)
-      : std::runtime_error(detail), step_(std::move(step)) {}
-  const std::string& step() const { return step_; }
+  explicit InstallStepError(InstallFailure failure)
+      : std::runtime_error(failure.message), failure_(std::move(failure)) {}
+  const InstallFailure& failure() const { return failure_; }
 
  private:
-  std::string step_;
+  InstallFailure failure_;
 };
+
+// What an error that left `step` means for the user: its cause, and the record, file and system
+// error it names.
+InstallFailure DescribeFailure(InstallStep step, const std::exception_ptr& error);
 
 // Runs the steps in order; an error that leaves a step skips the rest and leaves as an
 // InstallStepError.

@@ -14,4 +14,8 @@ namespace quenlo {
 void RemoveTemporaryFiles(SetupSession& session, platform::FileSystem& files,
                           const ExtractedFiles& extracted);
 
+// The same files deleted without a word or a pause: an install that ends by an error does not
+// leave them either.
+void DeleteTemporaryFiles(platform::FileSystem& files, const ExtractedFiles& extracted);
+
 }  // namespace quenlo

@@ -40,23 +40,23 @@ std::optional<PayloadRecord> ArchiveWalker::Next() {
   if (record.storedSize < 0) {
     throw ArchiveError(
         record.Describe() + ": stored size " + std::to_string(record.storedSize) + " is negative",
-        record.headerOffset);
+        record.headerOffset, record.name);
   }
   if (static_cast<std::uint64_t>(record.storedSize) > before) {
     throw ArchiveError(record.Describe() + ": stored size " + std::to_string(record.storedSize) +
                            " is larger than the " + std::to_string(before) +
                            " bytes before its header",
-                       record.headerOffset);
+                       record.headerOffset, record.name);
   }
   if (!record.IsImage() && record.storedSize == 0) {
     throw ArchiveError(record.Describe() + ": a named record with a stored size of 0",
-                       record.headerOffset);
+                       record.headerOffset, record.name);
   }
   record.dataOffset = before - static_cast<std::uint64_t>(record.storedSize);
   if (record.IsImage() && record.dataOffset != 0) {
     throw ArchiveError(record.Describe() + ": the image record's data starts at offset " +
                            std::to_string(record.dataOffset) + " instead of offset 0",
-                       record.headerOffset);
+                       record.headerOffset, record.name);
   }
 
   consumed_ += kHeaderSize + static_cast<std::uint64_t>(record.storedSize);

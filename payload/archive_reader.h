@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "payload/archive_format.h"
 #include "payload/byte_stream.h"
@@ -17,12 +18,16 @@ namespace quenlo::payload {
 
 class ArchiveError : public std::runtime_error {
  public:
-  ArchiveError(const std::string& message, std::uint64_t offset)
-      : std::runtime_error(message), offset_(offset) {}
+  ArchiveError(const std::string& message, std::uint64_t offset, std::string record = {})
+      : std::runtime_error(message), offset_(offset), record_(std::move(record)) {}
   std::uint64_t offset() const { return offset_; }
+  // The stored name of the record at fault; empty when the chain broke before a name was read,
+  // or at the image record.
+  const std::string& record() const { return record_; }
 
  private:
   std::uint64_t offset_;
+  std::string record_;
 };
 
 struct PayloadRecord {

@@ -10,14 +10,40 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quenlo::payload {
 
-// A read or write that fell short; the message says what and where.
+// What kind of trouble a file operation met, as far as the system told: enough for the setup to
+// tell the user what to do about it.
+enum class IoProblem {
+  Other,
+  DiskFull,      // no space left on the volume
+  InUse,         // another program holds the file (a sharing or lock violation)
+  AccessDenied,  // the folder or file may not be written, or the medium is write-protected
+};
+
+// A read or write that fell short; the message says what and where. Where the failing call is
+// known, the error also carries the file's path, the system's error code and its kind.
 class IoError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit IoError(const std::string& message) : std::runtime_error(message) {}
+  IoError(const std::string& message, std::string path, IoProblem problem,
+          std::uint32_t systemError)
+      : std::runtime_error(message),
+        path_(std::move(path)),
+        problem_(problem),
+        systemError_(systemError) {}
+
+  const std::string& path() const { return path_; }  // empty when not known
+  IoProblem problem() const { return problem_; }
+  std::uint32_t systemError() const { return systemError_; }  // 0 when not known
+
+ private:
+  std::string path_;
+  IoProblem problem_ = IoProblem::Other;
+  std::uint32_t systemError_ = 0;
 };
 
 class ByteSource {

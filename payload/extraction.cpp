@@ -1,10 +1,10 @@
 #include "payload/extraction.h"
 
 #include "payload/archive_reader.h"
+#include "payload/change_journal.h"
 #include "payload/folders.h"
 #include "payload/path.h"
-#include "payload/record_name.h"
-#include "payload/record_stream.h"
+#include "payload/payload_check.h"
 #include "payload/write_behind.h"
 
 namespace quenlo {
@@ -22,17 +22,6 @@ bool IsSystemFolderName(const std::string& name) {
   return !name.starts_with("App") && name.starts_with("Exe");
 }
 
-// Inflates the record into `sink`, or ends the pass.
-void Inflate(payload::ByteSource& source, const payload::PayloadRecord& record,
-             payload::ByteSink& sink) {
-  std::string reason;
-  if (payload::InflateRecord(source, record.dataOffset,
-                             static_cast<std::uint64_t>(record.storedSize), sink, &reason) < 0) {
-    throw payload::ArchiveError(record.Describe() + ": the stored data does not inflate: " + reason,
-                                record.dataOffset);
-  }
-}
-
 // The records one by one: checked, their folders made, inflated into the writer, their lines
 // published. Throws as ExtractPayload does.
 void ExtractRecords(SetupSession& session, platform::FileSystem& files, payload::ByteSource& source,
@@ -43,13 +32,7 @@ void ExtractRecords(SetupSession& session, platform::FileSystem& files, payload:
   while (!walker.AtEnd()) {
     status.StepProgress();
     const payload::PayloadRecord record = *walker.Next();
-    if (!record.IsImage()) {
-      if (const auto problem = payload::EscapeProblem(record.name)) {
-        throw payload::ArchiveError(
-            record.Describe() + ": the name would leave its folder: " + *problem,
-            record.headerOffset);
-      }
-    }
+    CheckRecordName(record);
     const std::string destination = MapRecordName(record.name, installRoot, systemRoot);
     ForceFolders(files, FolderPart(destination));
 
@@ -60,11 +43,11 @@ void ExtractRecords(SetupSession& session, platform::FileSystem& files, payload:
         !record.IsImage() && !(IsSystemFolderName(record.name) && files.FileExists(destination));
     if (write) {
       writer.BeginFile(destination);
-      Inflate(source, record, writer);
+      InflateRecordInto(source, record, writer);
       writer.CommitFile();
     } else if (!record.IsImage()) {
       payload::DiscardingSink discard;
-      Inflate(source, record, discard);
+      InflateRecordInto(source, record, discard);
     }
 
     status.PublishStatus(kExtractingPrefix + FileNamePart(record.name));
@@ -85,7 +68,7 @@ std::string MapRecordName(const std::string& name, const std::string& installRoo
 }
 
 void ExtractPayload(SetupSession& session, platform::FileSystem& files,
-                    const std::string& installDir, ExtractedFiles& extracted) {
+                    const std::string& installDir, ExtractedFiles& extracted, bool* undone) {
   StatusChannel& status = session.Status;
   const std::string installRoot = EnsureTrailingBackslash(installDir);
   const std::string systemRoot = EnsureTrailingBackslash(files.SystemFolder());
@@ -96,24 +79,34 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
   status.PublishStatus(kPreparingLine);
   files.Sleep(kPhasePauseMs);
 
-  const auto source = files.OpenForReading(setupFile);
-  WriteBehind writer(files);
+  ChangeJournal journal(files);
   std::exception_ptr failure;
-  try {
-    ExtractRecords(session, files, *source, installRoot, systemRoot, writer);
-  } catch (...) {
-    failure = std::current_exception();
-    writer.AbandonFile();  // a file broken off half way never reaches its place
+  {
+    WriteBehind writer(journal);
+    try {
+      ExtractRecords(session, journal, *files.OpenForReading(setupFile), installRoot, systemRoot,
+                     writer);
+    } catch (...) {
+      failure = std::current_exception();
+      writer.AbandonFile();  // a file broken off half way never reaches its place
+    }
+    // The writer has put every complete file handed over in its place before it is undone or
+    // kept; an error it met first (at an earlier file) is the one reported.
+    try {
+      writer.Drain();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    if (!failure) {
+      for (const std::string& written : writer.Committed()) extracted.Add(written);
+    }
   }
-  // Every complete file handed over reaches its place before the pass ends, also when it ends by
-  // an error; an error the writer met first (an earlier file) is the one reported.
-  try {
-    writer.Drain();
-  } catch (...) {
-    failure = std::current_exception();
+  if (failure) {
+    const bool complete = journal.RollBack();
+    if (undone != nullptr) *undone = complete;
+    std::rethrow_exception(failure);
   }
-  for (const std::string& written : writer.Committed()) extracted.Add(written);
-  if (failure) std::rethrow_exception(failure);
+  journal.Keep();
 
   status.PublishStatus(kExtractedLine);
   files.Sleep(kPhasePauseMs);

@@ -5,9 +5,11 @@
 //
 // Nothing is lost and nothing is half-written: each record streams from the setup file into a
 // temporary file beside its destination, and only a complete stream whose Adler-32 checks out
-// replaces the destination. A record that fails leaves the destination as it was and ends the
-// pass with an error. Memory stays bounded by the buffers of one record, whatever the payload's
-// size.
+// replaces the destination. A file that is replaced is moved aside first (so a running program's
+// file is replaced too) and deleted once the whole pass has succeeded. A pass that fails is undone
+// as a whole (see ChangeJournal): the files it wrote are removed, the files it replaced are back,
+// the folders it created are gone where empty, and ExtractedFiles stays empty. Memory stays
+// bounded by the buffers of one record, whatever the payload's size.
 #pragma once
 
 #include <stdexcept>
@@ -27,8 +29,10 @@ std::string MapRecordName(const std::string& name, const std::string& installRoo
 
 // Runs the whole pass. Throws payload::ArchiveError for a broken archive (including a name that
 // would leave its folder or a stream that does not inflate) and payload::IoError when the setup
-// file cannot be read or a destination cannot be written.
+// file cannot be read or a destination cannot be written or replaced; the pass is undone then.
+// When it throws, `*undone` (if given) tells whether the undoing was complete.
 void ExtractPayload(SetupSession& session, platform::FileSystem& files,
-                    const std::string& installDir, ExtractedFiles& extracted);
+                    const std::string& installDir, ExtractedFiles& extracted,
+                    bool* undone = nullptr);
 
 }  // namespace quenlo

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -9,7 +10,8 @@ namespace quenlo {
 
 // "C:\Program Files\Player\Skin\" creates C:\Program Files, then C:\Program Files\Player, then
 // C:\Program Files\Player\Skin, where they are missing. A drive root is never a candidate, and a
-// folder that cannot be created is passed over in silence.
-void ForceFolders(platform::FileSystem& files, const std::string& folder);
+// folder that cannot be created is passed over in silence. Returns the folders it created, in
+// order.
+std::vector<std::string> ForceFolders(platform::FileSystem& files, const std::string& folder);
 
 }  // namespace quenlo

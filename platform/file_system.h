@@ -33,7 +33,8 @@ struct DiskSpace {
 // A file being written that replaces its destination only when complete. Writes go to a
 // temporary file in the destination's folder; Commit() puts it in the destination's place in one
 // step; destroying an uncommitted file removes the temporary file and leaves the destination as
-// it was.
+// it was. A file that replaces one that existed when it was begun reaches the disk before it takes
+// that one's place.
 class PendingFile : public payload::ByteSink {
  public:
   virtual void Commit() = 0;  // throws payload::IoError
@@ -47,7 +48,17 @@ class FileSystem {
   virtual bool FolderExists(const std::string& path) = 0;
   // Creates one folder whose parent exists; false when it could not.
   virtual bool CreateFolder(const std::string& path) = 0;
+  // Deletes a file (a read-only one too); false when it could not, for instance while a running
+  // program holds it.
   virtual bool RemoveFile(const std::string& path) = 0;
+  // Renames a file within its volume; an existing `to` is never replaced. A running program's
+  // file can be renamed: the program keeps it under the new name. Throws payload::IoError.
+  virtual void RenameFile(const std::string& from, const std::string& to) = 0;
+  // Removes a folder that is empty; false when it could not (not empty, in use, missing).
+  virtual bool RemoveFolder(const std::string& path) = 0;
+  // Has a file that cannot be deleted now deleted when the system next starts; false when the
+  // system would not take the request.
+  virtual bool RemoveFileAtRestart(const std::string& path) = 0;
 
   // Opens a file for reading (others may read it meanwhile, not write). Throws payload::IoError.
   virtual std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) = 0;

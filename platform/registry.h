@@ -30,6 +30,8 @@ class RegistryKey {
   virtual RegistryValue Read(const std::string& name) = 0;
   // Writes a REG_SZ value whose stored length includes the terminating zero.
   virtual bool WriteString(const std::string& name, const std::string& text) = 0;
+  // Deletes a value; true also when there was none.
+  virtual bool DeleteValue(const std::string& name) = 0;
 };
 
 class Registry {

@@ -1,9 +1,11 @@
 // QuenloSetup.exe: the program entry. It takes no arguments and reads no command line.
 #include <memory>
+#include <optional>
 
 #include "install/browser_start_page.h"
 #include "install/install_sequence.h"
 #include "install/shortcuts.h"
+#include "payload/payload_check.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/ui_backend.h"
 #include "setup/startup.h"
@@ -17,22 +19,32 @@ int main() {
   const auto libraries = quenlo::win32::MakeLibraries();
   const auto messageBoxes = quenlo::win32::MakeMessageBoxes();
   const auto shell = quenlo::win32::MakeShell();
-  const quenlo::InstallPlatform install{*files, *registry, *libraries};
+  quenlo::InstallPlatform install{*files, *registry, *libraries};
+  // The setup file's payload is checked from the wizard's creation on, while the user reads the
+  // first pages; the install and the start-page task wait for the verdict.
+  std::optional<quenlo::PayloadCheck> payloadCheck;
+  quenlo::EarlierStartPage earlierStartPage;
 
   // The wizard is built into the main window and released before the window goes.
   const auto application =
       quenlo::win32::MakeApplication([&](quenlo::ui::Window& window) -> std::shared_ptr<void> {
+        payloadCheck.emplace(*files);
+        install.check = &*payloadCheck;
         quenlo::wizard::WizardServices services{
             session,
             *files,
             *registry,
             [&session, &install] { quenlo::TInstallAndReg::Start(session, install); },
-            [&registry](const std::string& address) {
-              quenlo::SetBrowserStartPage(*registry, address);
+            [&registry, &earlierStartPage](const std::string& address) {
+              earlierStartPage = quenlo::SetBrowserStartPage(*registry, address);
+            },
+            [&registry, &earlierStartPage](const std::string& address) {
+              quenlo::RestoreBrowserStartPage(*registry, address, earlierStartPage);
             },
             [&files, &registry, &shell](const std::string& installDir) {
               quenlo::CreateShortcuts(installDir, {*files, *registry, *shell});
-            }};
+            },
+            &*payloadCheck};
         return std::make_shared<quenlo::wizard::TSetupMain_Form>(window, std::move(services));
       });
   quenlo::RunStartup(session, {*registry, *messageBoxes, *application});

@@ -15,11 +15,35 @@
 
 namespace quenlo {
 
-// How an install that did not finish ended: the step that failed and the error, both in GBK
-// plain words for the installing page.
+// The steps of the install, as a failure names them.
+enum class InstallStep {
+  CheckPayload,  // the check of the setup file before anything changes
+  Extract,
+  RegisterCodecs,
+  RegisterFileTypes,
+  WriteAppRecord,
+  RemoveTemporaryFiles,
+};
+
+// What stopped an install, as far as it tells the user what to do.
+enum class FailureCause {
+  DamagedSetupFile,  // the payload does not check out: download the setup again
+  DiskFull,
+  FileInUse,     // a running program holds a file that had to be replaced
+  AccessDenied,  // a folder or file may not be written
+  Other,
+};
+
+// How an install that did not finish ended. The wizard words it in the interface's language.
 struct InstallFailure {
-  std::string step;    // "解压缩文件", "注册解码器", ...
-  std::string detail;  // what went wrong, naming the file or record where it is known
+  InstallStep step = InstallStep::Extract;
+  FailureCause cause = FailureCause::Other;
+  std::string record{};           // the payload record concerned (its stored name), if any
+  std::uint64_t offset = 0;       // with a record: where in the setup file the fault shows
+  std::string file{};             // the file concerned (GBK path), if any
+  std::uint32_t systemError = 0;  // the system's error code, if any
+  std::string message{};          // the error's own technical words (not for the user's eyes first)
+  bool undone = false;            // everything the install had changed is as it was again
 };
 
 // The status channel between the install worker and the wizard's timer.

@@ -232,7 +232,10 @@ bool AcceptFolder(const FolderPage& page) {
   const int answer = page.window.ShowMessage(
       CreateFolderQuestion(folder), page.texts.MessageCaptionText, platform::kQuestionFlags);
   if (answer != platform::kAnswerYes) return false;
-  ForceFolders(page.files, folder);
+  const std::vector<std::string> created = ForceFolders(page.files, folder);
+  if (page.createdFolders != nullptr) {
+    page.createdFolders->insert(page.createdFolders->end(), created.begin(), created.end());
+  }
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -67,6 +68,8 @@ struct FolderPage {
   platform::FileSystem& files;
   const TextTable& texts;
   int requiredSpaceMB;
+  // Where AcceptFolder notes the folders it creates on the user's Yes (none: not noted).
+  std::vector<std::string>* createdFolders = nullptr;
 };
 
 // Folder_EChange: decides Next for the current folder text and updates the free-space figure.

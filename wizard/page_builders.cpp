@@ -19,6 +19,7 @@ struct PageControl {
   bool transparent;
   bool interfaceFont;  // gets a copy of the interface font
   int extraPoints;     // added to the font's size
+  bool wrap = false;   // labels: wraps at its width
 };
 
 constexpr PageControl kWelcomeText = {kWelcomeL, ControlKind::Label, {30, 20, 0, 0}, false, true,
@@ -41,6 +42,8 @@ constexpr PageControl kNeedSpace = {
 constexpr PageControl kFreeSpace = {
     kFreeSpaceL, ControlKind::Label, {25, 235, 0, 0}, true, true, 0};
 constexpr PageControl kStatus = {kStatusL, ControlKind::Label, {30, 20, 0, 0}, true, true, 0};
+constexpr PageControl kFailure = {kStatusL, ControlKind::Label, {30, 20, 360, 0}, true, true,
+                                  0,        /*wrap=*/true};
 constexpr PageControl kHomePage = {
     kHomePageCB, ControlKind::CheckBox, {50, 50, 340, 0}, false, true, 0};
 constexpr PageControl kSiteImage = {kSiteI, ControlKind::Picture, {50, 80, 0, 0}, false, false, 0};
@@ -60,6 +63,7 @@ ui::Control& Build(ui::Window& window, const PageControl& control, const ui::Fon
   spec.text = text;
   spec.transparent = control.transparent;
   spec.checked = checked;
+  spec.wrap = control.wrap;
   ui::Control& created = window.Create(spec);
   if (control.interfaceFont && font != nullptr) {
     ui::Font own = *font;
@@ -137,5 +141,9 @@ ui::Control& AddStatusLabel(ui::Window& window, const ui::Font& font) {
 }
 
 ui::Control& AddProgressBar(ui::Window& window) { return Build(window, kProgressBar, nullptr); }
+
+ui::Control& AddFailureText(ui::Window& window, const ui::Font& font, const std::string& text) {
+  return Build(window, kFailure, &font, text);
+}
 
 }  // namespace quenlo::wizard

@@ -64,5 +64,8 @@ ui::Control& AddSiteImage(ui::Window& window);
 // Page 5: the status line and the progress bar.
 ui::Control& AddStatusLabel(ui::Window& window, const ui::Font& font);
 ui::Control& AddProgressBar(ui::Window& window);
+// Page 5 after a failure: the status label again, now as a block of text that wraps within the
+// page, its height fitted to its lines.
+ui::Control& AddFailureText(ui::Window& window, const ui::Font& font, const std::string& text);
 
 }  // namespace quenlo::wizard

@@ -3,15 +3,12 @@
 #include <utility>
 
 #include "platform/message_box.h"
+#include "wizard/failure_text.h"
 #include "wizard/long_texts.h"
 #include "wizard/main_form_layout.h"
 #include "wizard/page_builders.h"
 
 namespace quenlo::wizard {
-
-std::string InstallFailureText(const InstallFailure& failure) {
-  return "安装失败：" + failure.step + "时出错。\r" + failure.detail;
-}
 
 TSetupMain_Form::TSetupMain_Form(ui::Window& window, WizardServices services, std::int32_t language)
     : window_(window), services_(std::move(services)) {
@@ -165,10 +162,19 @@ void TSetupMain_Form::AcceptFolder() {
 
 void TSetupMain_Form::StartInstall() {
   const ui::Control* homePage = window_.Find(kHomePageCB);
-  if (homePage != nullptr && homePage->Checked() && services_.setBrowserStartPage) {
-    services_.setBrowserStartPage(kNavigationSiteAddress);
-  }
+  startPagePending_ = homePage != nullptr && homePage->Checked();
+  SetStartPageWhenSound();
   ShowInstallingPage();
+}
+
+void TSetupMain_Form::SetStartPageWhenSound() {
+  if (!startPagePending_) return;
+  PayloadCheck* check = services_.payloadCheck;
+  if (check != nullptr && !check->Done()) return;  // asked again on the next tick
+  startPagePending_ = false;
+  if (check != nullptr && !check->Wait().sound) return;
+  if (services_.setBrowserStartPage) services_.setBrowserStartPage(kNavigationSiteAddress);
+  startPageSet_ = true;
 }
 
 void TSetupMain_Form::ShowInstallingPage() {
@@ -190,6 +196,7 @@ void TSetupMain_Form::ShowInstallingPage() {
 void TSetupMain_Form::Install_TTimer() {
   // Only an install this window started is watched, and its end is acted on once.
   if (!installStarted_ || installEnded_) return;
+  SetStartPageWhenSound();
   const StatusChannel& status = services_.session.Status;
   if (status.InstallFinished()) {
     FinishInstall();
@@ -225,8 +232,18 @@ void TSetupMain_Form::FinishInstall() {
 void TSetupMain_Form::ShowInstallFailure(const InstallFailure& failure) {
   installEnded_ = true;
   window_.StopTimer();
+  // What the wizard itself changed goes back too: the start page, and the folders made on the
+  // folder page where they are still empty (the innermost first).
+  startPagePending_ = false;
+  if (startPageSet_ && services_.restoreBrowserStartPage) {
+    services_.restoreBrowserStartPage(kNavigationSiteAddress);
+  }
+  for (auto folder = createdFolders_.rbegin(); folder != createdFolders_.rend(); ++folder) {
+    services_.files.RemoveFolder(*folder);
+  }
   if (ui::Control* bar = window_.Find(kInstallPB)) bar->SetVisible(false);
-  if (ui::Control* line = window_.Find(kStatusL)) line->SetText(InstallFailureText(failure));
+  if (ui::Control* line = window_.Find(kStatusL)) window_.Destroy(*line);
+  AddFailureText(window_, PageFont(), InstallFailureText(failure, services_.session.UseChinese));
   SetTitle(kFailedTitle);
   ui::Control& cancel = FrameControl(kCancelBtn);
   cancel.SetText(texts_.CancelText);
@@ -241,7 +258,8 @@ void TSetupMain_Form::SetTitle(const std::string& title) { FrameControl(kTitle1L
 ui::Control& TSetupMain_Form::FrameControl(const char* name) { return FormControl(window_, name); }
 
 FolderPage TSetupMain_Form::Folder() {
-  return FolderPage{window_, services_.session, services_.files, texts_, requiredSpaceMB_};
+  return FolderPage{window_, services_.session, services_.files,
+                    texts_,  requiredSpaceMB_,  &createdFolders_};
 }
 
 }  // namespace quenlo::wizard

@@ -11,7 +11,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "payload/payload_check.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "setup/session.h"
@@ -27,11 +29,16 @@ struct WizardServices {
   platform::FileSystem& files;
   platform::Registry& registry;
   // Starts the install worker on session.InstallDir; never waited for.
-  std::function<void()> startWorker;
-  // The start-page task, run on the main thread before the worker starts.
-  std::function<void(const std::string& address)> setBrowserStartPage;
+  std::function<void()> startWorker{};
+  // The start-page task, run on the main thread once the setup file is known to be sound.
+  std::function<void(const std::string& address)> setBrowserStartPage{};
+  // Gives the start page back after an install that did not finish (only what the task set).
+  std::function<void(const std::string& address)> restoreBrowserStartPage{};
   // The shortcuts, run on the main thread once the install has finished.
-  std::function<void(const std::string& installDir)> createShortcuts;
+  std::function<void(const std::string& installDir)> createShortcuts{};
+  // The check of the setup file, running since the wizard was created; none: the file counts as
+  // sound.
+  PayloadCheck* payloadCheck = nullptr;
 };
 
 // The fixed texts of the window that do not follow the language.
@@ -42,9 +49,6 @@ inline constexpr const char* kFailedTitle = "Quenlo播放2.0 Tesmar版 安装失
 inline constexpr int kRequiredSpaceMB = 65;
 inline constexpr int kProgressMinimum = 1;
 inline constexpr int kProgressMaximum = 570;
-
-// The status line shown when the worker ended by an error: what failed, then the error.
-std::string InstallFailureText(const InstallFailure& failure);
 
 class TSetupMain_Form {
  public:
@@ -85,6 +89,9 @@ class TSetupMain_Form {
   void ShowInstallingPage();
   void FinishInstall();
   void ShowInstallFailure(const InstallFailure& failure);
+  // The start-page task, once the payload check has a verdict: set for a sound payload, never for
+  // a damaged one.
+  void SetStartPageWhenSound();
 
   void SetTitle(const std::string& title);
   ui::Control& FrameControl(const char* name);
@@ -97,8 +104,11 @@ class TSetupMain_Form {
   int pageIndex_ = 0;
   int requiredSpaceMB_ = 0;
   bool closeAllowed_ = false;
-  bool installStarted_ = false;  // the worker was started from page 4
-  bool installEnded_ = false;    // the timer has acted on the worker's end
+  bool installStarted_ = false;    // the worker was started from page 4
+  bool installEnded_ = false;      // the timer has acted on the worker's end
+  bool startPagePending_ = false;  // the task is ticked and waits for the payload check
+  bool startPageSet_ = false;
+  std::vector<std::string> createdFolders_;  // by the folder page, on the user's Yes
   std::optional<ui::Font> interfaceFont_;
 };
 

@@ -57,7 +57,10 @@ struct ControlSpec {
   bool whiteBackground = false;  // panels: white instead of the button face colour
   Bevel bevel = Bevel::None;     // panels
   bool checked = false;          // check boxes
-  std::string picture;           // pictures: the name of an artwork resource ("" for none)
+  // Labels with a width: the text wraps at that width (a word too long for a line is broken at
+  // its edge), and the height fits the lines when it is left open.
+  bool wrap = false;
+  std::string picture;  // pictures: the name of an artwork resource ("" for none)
 };
 
 class Control {

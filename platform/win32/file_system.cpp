@@ -11,8 +11,7 @@
 namespace quenlo::win32 {
 namespace {
 
-std::string LastErrorText() {
-  const DWORD code = GetLastError();
+std::string ErrorText(DWORD code) {
   char buffer[256] = {};
   const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                       nullptr, code, 0, buffer, sizeof buffer, nullptr);
@@ -21,6 +20,29 @@ std::string LastErrorText() {
     text.pop_back();
   }
   return "error " + std::to_string(code) + (text.empty() ? "" : ": " + text);
+}
+
+payload::IoProblem ProblemOf(DWORD code) {
+  switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return payload::IoProblem::DiskFull;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return payload::IoProblem::InUse;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return payload::IoProblem::AccessDenied;
+    default:
+      return payload::IoProblem::Other;
+  }
+}
+
+// The error of the call that just failed on `path`: "cannot write D:\x.dll: error 112: ...".
+payload::IoError LastError(const std::string& what, const std::string& path) {
+  const DWORD code = GetLastError();
+  return payload::IoError(what + " " + path + ": " + ErrorText(code), path, ProblemOf(code), code);
 }
 
 class HandleSource final : public payload::ByteSource {
@@ -39,14 +61,14 @@ class HandleSource final : public payload::ByteSource {
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(file_, position, nullptr, FILE_BEGIN)) {
-      throw payload::IoError(path_ + ": cannot seek: " + LastErrorText());
+      throw LastError("cannot seek in", path_);
     }
     auto* out = static_cast<char*>(buffer);
     while (size != 0) {
       DWORD read = 0;
       const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
       if (!ReadFile(file_, out, chunk, &read, nullptr)) {
-        throw payload::IoError(path_ + ": cannot read: " + LastErrorText());
+        throw LastError("cannot read", path_);
       }
       if (read == 0)
         throw payload::IoError(path_ + ": short read at offset " + std::to_string(offset));
@@ -65,7 +87,10 @@ class HandleSource final : public payload::ByteSource {
 class ReplacementFile final : public platform::PendingFile {
  public:
   ReplacementFile(HANDLE file, std::string destination, std::string temporary)
-      : file_(file), destination_(std::move(destination)), temporary_(std::move(temporary)) {}
+      : file_(file),
+        destination_(std::move(destination)),
+        temporary_(std::move(temporary)),
+        replacing_(GetFileAttributesA(destination_.c_str()) != INVALID_FILE_ATTRIBUTES) {}
 
   ~ReplacementFile() override {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
@@ -78,7 +103,7 @@ class ReplacementFile final : public platform::PendingFile {
       DWORD written = 0;
       const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
       if (!WriteFile(file_, bytes, chunk, &written, nullptr) || written == 0) {
-        throw payload::IoError("cannot write " + destination_ + ": " + LastErrorText());
+        throw LastError("cannot write", destination_);
       }
       bytes += written;
       size -= written;
@@ -86,17 +111,23 @@ class ReplacementFile final : public platform::PendingFile {
   }
 
   void Commit() override {
-    // The new content reaches the disk before it takes the place of an existing file, so a crash
-    // or power cut during the install leaves either the old file or the whole new one. A file
-    // that is new has no earlier content to protect, and is not waited for.
-    const DWORD existing = GetFileAttributesA(destination_.c_str());
-    const BOOL flushed = existing == INVALID_FILE_ATTRIBUTES || FlushFileBuffers(file_);
-    CloseHandle(file_);
+    // The new content reaches the disk before it takes the place of a file that existed when it
+    // was begun (also when that one has been moved aside meanwhile), so a crash or power cut
+    // during the install leaves either the old file or the whole new one. A file that is new has
+    // no earlier content to protect, and is not waited for.
+    const BOOL flushed = !replacing_ || FlushFileBuffers(file_);
+    if (!flushed) {
+      const payload::IoError error = LastError("cannot finish", destination_);
+      CloseHandle(file_);
+      file_ = INVALID_HANDLE_VALUE;
+      throw error;
+    }
+    const BOOL closed = CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
-    if (!flushed) throw payload::IoError("cannot finish " + destination_ + ": " + LastErrorText());
+    if (!closed) throw LastError("cannot finish", destination_);
     if (!MoveFileExA(temporary_.c_str(), destination_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      throw payload::IoError("cannot replace " + destination_ + ": " + LastErrorText());
+      throw LastError("cannot replace", destination_);
     }
     committed_ = true;
   }
@@ -105,6 +136,7 @@ class ReplacementFile final : public platform::PendingFile {
   HANDLE file_;
   std::string destination_;
   std::string temporary_;
+  bool replacing_;
   bool committed_ = false;
 };
 
@@ -127,19 +159,42 @@ class Win32FileSystem final : public platform::FileSystem {
     return CreateDirectoryA(path.c_str(), nullptr) != 0;
   }
 
-  bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+  bool RemoveFile(const std::string& path) override {
+    if (DeleteFileA(path.c_str())) return true;
+    // A read-only file goes too: it is one of the install's own, replaced or given up.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {
+      return false;
+    }
+    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (DeleteFileA(path.c_str())) return true;
+    SetFileAttributesA(path.c_str(), attributes);
+    return false;
+  }
+
+  void RenameFile(const std::string& from, const std::string& to) override {
+    if (!MoveFileExA(from.c_str(), to.c_str(), 0)) throw LastError("cannot rename", from);
+  }
+
+  bool RemoveFolder(const std::string& path) override {
+    return RemoveDirectoryA(path.c_str()) != 0;
+  }
+
+  bool RemoveFileAtRestart(const std::string& path) override {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  }
 
   std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-      throw payload::IoError("cannot open " + path + ": " + LastErrorText());
+      throw LastError("cannot open", path);
     }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) {
-      const std::string reason = LastErrorText();
+      const payload::IoError error = LastError("cannot tell the size of", path);
       CloseHandle(file);
-      throw payload::IoError("cannot tell the size of " + path + ": " + reason);
+      throw error;
     }
     return std::make_unique<HandleSource>(file, path, static_cast<std::uint64_t>(size.QuadPart));
   }
@@ -151,7 +206,7 @@ class Win32FileSystem final : public platform::FileSystem {
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-      throw payload::IoError("cannot create " + path + ": " + LastErrorText());
+      throw LastError("cannot create", path);
     }
     return std::make_unique<ReplacementFile>(file, path, temporary);
   }

@@ -44,6 +44,11 @@ class Win32RegistryKey final : public platform::RegistryKey {
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
   }
 
+  bool DeleteValue(const std::string& name) override {
+    const LONG status = RegDeleteValueA(key_, name.c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  }
+
  private:
   HKEY key_;
 };

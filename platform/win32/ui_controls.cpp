@@ -13,7 +13,8 @@ namespace {
 
 // A static text that fits itself to its caption: no word wrap, each carriage return or line
 // feed a line break (DrawText, which the static control draws with, breaks at either), "&"
-// marking the accelerator. Its background is its parent's.
+// marking the accelerator. Its background is its parent's. A label with a width that wraps
+// breaks its lines at that width, long words too, and fits its height to them.
 class Label final : public ControlImpl {
  public:
   using ControlImpl::ControlImpl;
@@ -24,12 +25,19 @@ class Label final : public ControlImpl {
   }
 
  protected:
-  WindowKind Kind() const override { return {"Static", SS_LEFTNOWORDWRAP, 0}; }
+  WindowKind Kind() const override {
+    return {"Static", static_cast<DWORD>(Wraps() ? SS_LEFT | SS_EDITCONTROL : SS_LEFTNOWORDWRAP),
+            0};
+  }
   SIZE DefaultSize() const override { return {0, 0}; }  // fitted to the text once it has its font
   void Refit() override {
-    const TextExtent extent = MeasureLabelText(fontHandle(), text_);
+    const TextExtent extent =
+        MeasureLabelText(fontHandle(), text_, Wraps() ? spec().place.width : 0);
     FitOpenSides(extent.width, extent.height);
   }
+
+ private:
+  bool Wraps() const { return spec().wrap && spec().place.width > 0; }
 };
 
 class Button final : public ControlImpl {

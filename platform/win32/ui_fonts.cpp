@@ -67,13 +67,15 @@ OwnedFont& OwnedFont::operator=(OwnedFont&& other) noexcept {
   return *this;
 }
 
-TextExtent MeasureLabelText(HFONT font, const std::string& text) {
+TextExtent MeasureLabelText(HFONT font, const std::string& text, int wrapWidth) {
   const MeasuringContext context(font);
   if (context.dc() == nullptr) return {};
   const std::string measured = text.empty() ? std::string(" ") : text;
-  RECT bounds = {0, 0, 0, 0};
+  RECT bounds = {0, 0, wrapWidth, 0};
+  // Wrapped as a static control with SS_EDITCONTROL draws it.
+  const UINT wrapping = wrapWidth > 0 ? DT_WORDBREAK | DT_EDITCONTROL : 0;
   DrawTextA(context.dc(), measured.c_str(), static_cast<int>(measured.size()), &bounds,
-            DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | DT_NOCLIP);
+            DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | DT_NOCLIP | wrapping);
   return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 

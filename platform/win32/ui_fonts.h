@@ -44,7 +44,7 @@ struct TextExtent {
 // feed (or the pair) breaks the line, no word wrap, "&" marks the next character as the
 // accelerator and takes no room ("&&" is one "&"). An empty text measures as a single blank,
 // one line high.
-TextExtent MeasureLabelText(HFONT font, const std::string& text);
+TextExtent MeasureLabelText(HFONT font, const std::string& text, int wrapWidth = 0);
 
 // The height of a line of `font`'s characters (tmHeight).
 int LineHeight(HFONT font);

@@ -1,6 +1,7 @@
 // Whole installations of the small demo payload through the real wizard, as a user makes them,
 // checked against the real registry, files and shell links: a first installation, installing
-// over an earlier copy, No at the question, and a setup file with a corrupted record.
+// over an earlier copy (also while its player runs), No at the question, and a damaged setup
+// file.
 //
 // QUENLO_DEMO_SETUP names the small demo setup and QUENLO_DEMO_PAYLOAD the tree it was packed
 // from (scripts/make-demo-payload.sh --small). Every test starts from a system without the
@@ -295,53 +296,100 @@ void CorruptRecord(const fs::path& setup, const fs::path& copy,
   ASSERT_TRUE(file.good());
 }
 
-TEST_F(InstallationTest, ACorruptedRecordShowsTheFailureAndLosesNoEarlierFile) {
+// A setup file with one damaged record changes nothing: the check of the file finds the damage
+// before the install begins. No file is written in the installation or the system folder, no
+// record, no file types, the start page stays; the page says what to do, and the window closes.
+TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
   // An earlier copy of every file is in the folder already.
   const auto appFiles = AppFiles(payload_);
   const auto destination = [](const std::string& name) {
     return Native(std::string(kInstallDir) + "\\" + name.substr(4));
   };
   for (const auto& [name, path] : appFiles) WriteAll(destination(name), "earlier " + name);
+  SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
 
   // The broken record: a large App file half way through the payload.
   const std::vector<payload::PayloadRecord> records = Records(setup_);
-  std::vector<std::string> names;
-  for (const auto& record : records) names.push_back(record.name);
-  std::size_t index = names.size() / 2;
-  while (index < names.size() &&
-         (!names[index].starts_with("App\\") || records[index].storedSize < 4096)) {
+  std::size_t index = records.size() / 2;
+  while (index < records.size() &&
+         (!records[index].name.starts_with("App\\") || records[index].storedSize < 4096)) {
     ++index;
   }
-  ASSERT_LT(index, names.size());
+  ASSERT_LT(index, records.size());
   const fs::path broken = fs::temp_directory_path() / "QuenloSetup-corrupted.exe";
   CorruptRecord(setup_, broken, records[index]);
 
-  StartInstalling(broken, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  StartInstalling(broken, /*earlierCopy=*/false, kInstallDir, /*startPage=*/true);
   WaitTitle(kFailedTitle, kInstallTimeout);
   EXPECT_TRUE(driver_->Get(kCancel).enabled);
   EXPECT_EQ(Text(kCancel), kCancelText);
-  EXPECT_NE(Text(kStatus).find(names[index].substr(names[index].rfind('\\') + 1)),
-            std::string::npos)
-      << "the failure names the broken record: " << GbkToUtf8(Text(kStatus));
+  const std::string failure = Text(kStatus);
+  EXPECT_TRUE(failure.starts_with("安装文件已损坏，请重新下载安装程序")) << GbkToUtf8(failure);
+  EXPECT_NE(failure.find(records[index].name), std::string::npos)
+      << "the failure names the broken record: " << GbkToUtf8(failure);
   driver_->Click(kCancel);  // closes without a question
   EXPECT_EQ(driver_->WaitExit(), 0u);
   fs::remove(broken);
 
-  // Before the broken record every file is new; from it on every file is the earlier copy.
+  // Every file is the earlier copy, and nothing else is in the folder.
   std::set<fs::path> expected;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (!names[i].starts_with("App\\")) continue;
-    const fs::path file = destination(names[i]);
-    expected.insert(file);
-    const std::string wanted = i < index ? ReadAll(appFiles.at(names[i])) : "earlier " + names[i];
-    EXPECT_EQ(ReadAll(file), wanted) << GbkToUtf8(names[i]);
+  for (const auto& [name, path] : appFiles) {
+    expected.insert(destination(name));
+    EXPECT_EQ(ReadAll(destination(name)), "earlier " + name) << GbkToUtf8(name);
   }
-  // Nothing else is in the folder: no temporary file is left beside the broken record.
   for (const auto& entry : fs::recursive_directory_iterator(Native(kInstallDir))) {
     if (entry.is_regular_file()) {
       EXPECT_TRUE(expected.contains(entry.path())) << "left behind: " << entry.path().string();
     }
   }
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  for (const auto& entry : fs::directory_iterator(payload_ / "Exe")) {
+    EXPECT_FALSE(fs::exists(fs::path(system) / entry.path().filename())) << entry.path().string();
+  }
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang"));
+  EXPECT_EQ(ReadRegistryString("HKCR", ".avi", ""), kEarlierHandler);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Quenlo.avi"));
+  EXPECT_EQ(ReadRegistryString("HKCU", kStartPageKey, "Start Page"), "about:blank");
+  for (const std::string& link : demo::ExpectedLinkPaths()) {
+    EXPECT_FALSE(fs::exists(Native(link))) << GbkToUtf8(link);
+  }
+}
+
+// Installing over an earlier copy whose player is running finishes: the player's file is moved
+// aside and replaced, and the old image, which the running player still holds, goes at the next
+// restart.
+TEST_F(InstallationTest, InstallingOverARunningPlayerFinishes) {
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  FinishInstalling();
+  const std::string playerPath = std::string(kInstallDir) + "\\QuenloMediaPlayer.exe";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION player = {};
+  std::wstring command = L"\"" + GbkToWide(playerPath) + L"\"";
+  ASSERT_TRUE(CreateProcessW(GbkToWide(playerPath).c_str(), command.data(), nullptr, nullptr, FALSE,
+                             0, nullptr, nullptr, &startup, &player));
+  WaitForInputIdle(player.hProcess, 10000);
+
+  StartInstalling(setup_, /*earlierCopy=*/true, /*folder=*/"", /*startPage=*/false);
+  FinishInstalling();
+  ExpectCompleteInstallation();
+  EXPECT_EQ(WaitForSingleObject(player.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the player runs on from its old image";
+  std::vector<fs::path> aside;
+  for (const auto& entry : fs::directory_iterator(Native(kInstallDir))) {
+    if (entry.path().filename().wstring().starts_with(L"QuenloMediaPlayer.exe.~")) {
+      aside.push_back(entry.path());
+    }
+  }
+  EXPECT_EQ(aside.size(), 1u) << "the old image waits for the next restart";
+
+  TerminateProcess(player.hProcess, 0);  // the player this test started
+  WaitForSingleObject(player.hProcess, 10000);
+  CloseHandle(player.hThread);
+  CloseHandle(player.hProcess);
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                     "PendingFileRenameOperations");
 }
 
 }  // namespace

@@ -40,11 +40,13 @@ std::vector<std::string> Components(const std::string& path) {
 
 class FakePendingFile final : public platform::PendingFile {
  public:
-  FakePendingFile(fs::path destination, fs::path temporary, std::uint64_t limit)
+  FakePendingFile(fs::path destination, fs::path temporary, std::uint64_t limit,
+                  const std::map<fs::path, FakeFileSystem::Hold>& held)
       : destination_(std::move(destination)),
         temporary_(std::move(temporary)),
         sink_(temporary_.string()),
-        limit_(limit) {}
+        limit_(limit),
+        held_(held) {}
   ~FakePendingFile() override {
     if (!committed_) {
       std::error_code ignored;
@@ -53,13 +55,18 @@ class FakePendingFile final : public platform::PendingFile {
   }
   void Write(const void* data, std::size_t size) override {
     if (size > limit_ - written_) {
-      throw payload::IoError("cannot write " + destination_.string() + ": disk full");
+      throw payload::IoError("cannot write " + destination_.string() + ": disk full",
+                             destination_.string(), payload::IoProblem::DiskFull, 112);
     }
     written_ += size;
     sink_.Write(data, size);
   }
   void Commit() override {
     sink_.Close();
+    if (held_.contains(destination_)) {  // as a running program's image: access denied
+      throw payload::IoError("cannot replace " + destination_.string() + ": in use",
+                             destination_.string(), payload::IoProblem::AccessDenied, 5);
+    }
     std::error_code error;
     fs::rename(temporary_, destination_, error);
     if (error) throw payload::IoError("cannot replace " + destination_.string());
@@ -73,6 +80,7 @@ class FakePendingFile final : public platform::PendingFile {
   std::uint64_t limit_;
   std::uint64_t written_ = 0;
   bool committed_ = false;
+  const std::map<fs::path, FakeFileSystem::Hold>& held_;
 };
 
 }  // namespace
@@ -114,7 +122,50 @@ bool FakeFileSystem::CreateFolder(const std::string& path) {
 bool FakeFileSystem::RemoveFile(const std::string& path) {
   std::error_code error;
   return FindDrive(path) != nullptr && fs::is_regular_file(NativePath(path)) &&
-         fs::remove(NativePath(path), error);
+         !held_.contains(NativePath(path)) && fs::remove(NativePath(path), error);
+}
+
+void FakeFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  const fs::path source = NativePath(from);
+  const fs::path target = NativePath(to);
+  const auto hold = held_.find(source);
+  if (hold != held_.end() && hold->second == Hold::kLocked) {
+    throw payload::IoError("cannot rename " + from + ": sharing violation", from,
+                           payload::IoProblem::InUse, 32);
+  }
+  std::error_code error;
+  if (FindDrive(from) == nullptr || FindDrive(to) == nullptr || !fs::is_regular_file(source) ||
+      fs::exists(target)) {
+    throw payload::IoError("cannot rename " + from + " to " + to, from, payload::IoProblem::Other,
+                           183);
+  }
+  fs::rename(source, target, error);
+  if (error) throw payload::IoError("cannot rename " + from + ": " + error.message());
+  if (hold != held_.end()) {  // the program keeps its file under the new name
+    const Hold kind = hold->second;
+    held_.erase(hold);
+    held_[target] = kind;
+  }
+}
+
+bool FakeFileSystem::RemoveFolder(const std::string& path) {
+  std::error_code error;
+  return FindDrive(path) != nullptr && fs::is_directory(NativePath(path)) &&
+         fs::is_empty(NativePath(path)) && fs::remove(NativePath(path), error);
+}
+
+bool FakeFileSystem::RemoveFileAtRestart(const std::string& path) {
+  if (!FileExists(path)) return false;
+  removalsAtRestart_.push_back(path);
+  return true;
+}
+
+void FakeFileSystem::HoldFile(const std::string& path, Hold hold) {
+  held_[NativePath(path)] = hold;
+}
+
+void FakeFileSystem::DenyWritesIn(const std::string& folder) {
+  deniedFolders_.push_back(NativePath(folder));
 }
 
 std::unique_ptr<payload::ByteSource> FakeFileSystem::OpenForReading(const std::string& path) {
@@ -127,9 +178,15 @@ std::unique_ptr<platform::PendingFile> FakeFileSystem::BeginReplace(const std::s
   if (FindDrive(path) == nullptr || !fs::is_directory(destination.parent_path())) {
     throw payload::IoError("cannot create a file in the folder of " + path);
   }
+  for (const fs::path& denied : deniedFolders_) {
+    if (destination.parent_path() == denied) {
+      throw payload::IoError("cannot create " + path + ": access denied", path,
+                             payload::IoProblem::AccessDenied, 5);
+    }
+  }
   fs::path temporary = destination;
   temporary += ".quenlo-tmp";
-  return std::make_unique<FakePendingFile>(destination, temporary, writeLimit_);
+  return std::make_unique<FakePendingFile>(destination, temporary, writeLimit_, held_);
 }
 
 platform::DriveType FakeFileSystem::QueryDriveType(const std::string& root) {

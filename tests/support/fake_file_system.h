@@ -1,7 +1,8 @@
 // Files and folders in a temporary directory, with Windows drive letters mapped onto
 // sub-folders of it: "C:\Windows\system32" lives in <temp>/C/Windows/system32, and a relative
 // path lives under <temp>/cwd. Drives exist only once added, each with a type and a free-space
-// figure; sleeps are recorded instead of waited.
+// figure; sleeps are recorded instead of waited. Files can be held as a running program holds
+// them, folders closed to writing, and deletions at the next restart are recorded.
 #pragma once
 
 #include <filesystem>
@@ -23,6 +24,9 @@ class FakeFileSystem final : public platform::FileSystem {
   bool FolderExists(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
+  void RenameFile(const std::string& from, const std::string& to) override;
+  bool RemoveFolder(const std::string& path) override;
+  bool RemoveFileAtRestart(const std::string& path) override;
   std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
   std::string ModulePath() override { return modulePath_; }
@@ -40,6 +44,14 @@ class FakeFileSystem final : public platform::FileSystem {
   // From now on a file being written fails ("disk full") once it would exceed `bytes`.
   void FailWritesBeyond(std::uint64_t bytes) { writeLimit_ = bytes; }
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
+  // How a running program holds a file: it can neither be replaced nor deleted; kRunning lets it
+  // be renamed (the program keeps it under its new name), kLocked not even that.
+  enum class Hold { kRunning, kLocked };
+  void HoldFile(const std::string& path, Hold hold);
+  // New files in `folder` cannot be created (access denied).
+  void DenyWritesIn(const std::string& folder);
+  // The files whose deletion at the next restart was asked for.
+  const std::vector<std::string>& removalsAtRestart() const { return removalsAtRestart_; }
   // Called at every pause: a test looks at what a step has published at that moment.
   void OnSleep(std::function<void(unsigned)> hook) { onSleep_ = std::move(hook); }
   void WriteFile(const std::string& path, const std::string& content);  // creates folders
@@ -63,6 +75,9 @@ class FakeFileSystem final : public platform::FileSystem {
   std::string systemFolder_ = "C:\\Windows\\system32";
   std::vector<unsigned> sleeps_;
   std::uint64_t writeLimit_ = UINT64_MAX;
+  std::map<std::filesystem::path, Hold> held_;  // native paths
+  std::vector<std::filesystem::path> deniedFolders_;
+  std::vector<std::string> removalsAtRestart_;
   std::function<void(unsigned)> onSleep_;
 };
 

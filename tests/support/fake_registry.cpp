@@ -30,6 +30,12 @@ class FakeRegistry::Key final : public platform::RegistryKey {
     return true;
   }
 
+  bool DeleteValue(const std::string& name) override {
+    if (owner_.failWrites_) return false;
+    owner_.keys_[id_].erase(UpperCaseAscii(name));
+    return true;
+  }
+
  private:
   FakeRegistry& owner_;
   KeyId id_;

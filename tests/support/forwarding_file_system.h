@@ -14,6 +14,11 @@ class ForwardingFileSystem : public platform::FileSystem {
   bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
   bool CreateFolder(const std::string& p) override { return inner_.CreateFolder(p); }
   bool RemoveFile(const std::string& p) override { return inner_.RemoveFile(p); }
+  void RenameFile(const std::string& from, const std::string& to) override {
+    inner_.RenameFile(from, to);
+  }
+  bool RemoveFolder(const std::string& p) override { return inner_.RemoveFolder(p); }
+  bool RemoveFileAtRestart(const std::string& p) override { return inner_.RemoveFileAtRestart(p); }
   std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& p) override {
     return inner_.OpenForReading(p);
   }

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
 
 #include "payload/archive_reader.h"
 #include "payload/folders.h"
@@ -145,31 +148,102 @@ TEST_F(ExtractionTest, NoSetupFileMeansNothingAtAll) {
   EXPECT_TRUE(files.sleeps().empty());
 }
 
-TEST_F(ExtractionTest, BrokenStreamEndsThePassAndKeepsThePreviousFile) {
-  files.WriteFile("D:\\Player\\b.dll", "previous");
+// Every file and folder on the machine's drives with its content ("<folder>" for folders).
+std::map<std::string, std::string> Snapshot(FakeFileSystem& files) {
+  const std::filesystem::path root = files.NativePath("C:\\").parent_path();
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    const std::string relative = std::filesystem::relative(entry.path(), root).string();
+    if (entry.is_directory()) {
+      entries[relative] = "<folder>";
+    } else {
+      std::ifstream in(entry.path(), std::ios::binary);
+      entries[relative].assign(std::istreambuf_iterator<char>(in), {});
+    }
+  }
+  return entries;
+}
+
+// An extraction that fails at any point leaves exactly the earlier state: the files it wrote are
+// gone, the files it replaced are back, the folders it created are removed, no temporary file is
+// left, and nothing is listed.
+TEST_F(ExtractionTest, AFailureAtAnyPointUndoesTheWholePass) {
   std::vector<unsigned char> broken =
       payload::CompressRecord(std::vector<unsigned char>(5000, 'x'));
   broken.back() ^= 0xFF;  // bad Adler-32: found only at the very end of the stream
-  SetupFileBuilder setup;
-  setup.Add("App\\c.dll", "never read").AddStored("App\\b.dll", broken).Add("App\\a.dll", "first");
-  EXPECT_THROW(Install(setup), payload::ArchiveError);
-  EXPECT_EQ(Read("D:\\Player\\a.dll"), "first");
-  EXPECT_EQ(Read("D:\\Player\\b.dll"), "previous");
-  EXPECT_FALSE(Exists("D:\\Player\\c.dll"));
-  EXPECT_EQ(AllFilesUnder("D:\\Player").size(), 2u);  // no temporary file left behind
-  EXPECT_EQ(extracted.paths(), std::vector<std::string>{"D:\\Player\\a.dll"});
-  EXPECT_EQ(session.Status.StatusText(), "正在解压缩:   a.dll");
+  const std::string big(300000, 'z');
+  // Records in reading order (the builder's last one is read first).
+  const std::vector<std::pair<std::string, std::string>> records = {
+      {"App\\first.dll", "first"},
+      {"App\\Default.ini", "new settings"},
+      {"App\\Skin\\Blue\\a.bmp", "bmp"},
+      {"Exe\\bass.dll", "temporary"},
+      {"App\\big.dat", big},
+      {"App\\last.txt", "last"},
+  };
+  struct Case {
+    const char* what;
+    std::string brokenRecord;  // stored as a broken stream
+    std::function<void(FakeFileSystem&)> arrange;
+  };
+  const std::vector<Case> cases = {
+      {"the first record is broken", "App\\first.dll", {}},
+      {"a middle record is broken", "Exe\\bass.dll", {}},
+      {"the last record is broken", "App\\last.txt", {}},
+      {"the disk is full", "", [](FakeFileSystem& f) { f.FailWritesBeyond(100000); }},
+      {"a file cannot be replaced", "",
+       [](FakeFileSystem& f) {
+         f.HoldFile("D:\\Player\\Default.ini", FakeFileSystem::Hold::kLocked);
+       }},
+      {"a folder cannot be written", "",
+       [](FakeFileSystem& f) { f.DenyWritesIn("D:\\Player\\Skin\\Blue"); }},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    FakeFileSystem machine;
+    machine.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
+    machine.WriteFile("D:\\Player\\Default.ini", "old settings");
+    machine.WriteFile("D:\\Player\\mine.txt", "the user's own");
+    SetupFileBuilder setup;
+    for (auto record = records.rbegin(); record != records.rend(); ++record) {
+      if (record->first == test.brokenRecord) {
+        setup.AddStored(record->first, broken);
+      } else {
+        setup.Add(record->first, record->second);
+      }
+    }
+    machine.WriteFile(machine.ModulePath(), setup.str());
+    if (test.arrange) test.arrange(machine);
+    const auto before = Snapshot(machine);
+
+    SetupSession fresh;
+    ExtractedFiles list;
+    bool undone = false;
+    EXPECT_ANY_THROW(ExtractPayload(fresh, machine, "D:\\Player", list, &undone));
+    EXPECT_TRUE(undone);
+    EXPECT_EQ(Snapshot(machine), before);
+    EXPECT_TRUE(list.empty());
+  }
 }
 
-TEST_F(ExtractionTest, DiskFullKeepsThePreviousFileAndLeavesNoTemporary) {
-  files.WriteFile("D:\\Player\\big.dat", "previous");
-  files.FailWritesBeyond(100000);
+// A file that a running program holds is moved aside and replaced; the moved-aside copy goes at
+// the next restart, since the program still runs from it.
+TEST_F(ExtractionTest, AFileInUseIsReplacedAndItsOldCopyGoesAtRestart) {
+  files.WriteFile("D:\\Player\\QuenloMediaPlayer.exe", "running player");
+  files.WriteFile("D:\\Player\\Default.ini", "old settings");
+  files.HoldFile("D:\\Player\\QuenloMediaPlayer.exe", FakeFileSystem::Hold::kRunning);
   SetupFileBuilder setup;
-  setup.Add("App\\big.dat", std::string(300000, 'z'));
-  EXPECT_THROW(Install(setup), payload::IoError);
-  EXPECT_EQ(Read("D:\\Player\\big.dat"), "previous");
-  EXPECT_EQ(AllFilesUnder("D:\\Player").size(), 1u);
-  EXPECT_TRUE(extracted.empty());
+  setup.Add("App\\QuenloMediaPlayer.exe", "new player").Add("App\\Default.ini", "new settings");
+  Install(setup);
+  EXPECT_EQ(Read("D:\\Player\\QuenloMediaPlayer.exe"), "new player");
+  EXPECT_EQ(Read("D:\\Player\\Default.ini"), "new settings");
+  ASSERT_EQ(files.removalsAtRestart().size(), 1u);
+  const std::string aside = files.removalsAtRestart().front();
+  EXPECT_TRUE(aside.starts_with("D:\\Player\\QuenloMediaPlayer.exe.~")) << aside;
+  EXPECT_EQ(Read(aside), "running player");
+  // The settings file was not held: its old copy is gone at once.
+  EXPECT_EQ(AllFilesUnder("D:\\Player").size(), 3u);
+  EXPECT_EQ(extracted.size(), 2u);
 }
 
 TEST_F(ExtractionTest, NameThatWouldLeaveItsFolderIsABrokenArchive) {
@@ -181,7 +255,8 @@ TEST_F(ExtractionTest, NameThatWouldLeaveItsFolderIsABrokenArchive) {
     ExtractedFiles list;
     files.WriteFile(files.ModulePath(), setup.str());
     EXPECT_THROW(ExtractPayload(session, files, "D:\\Player\\Sub", list), payload::ArchiveError);
-    EXPECT_EQ(list.size(), 1u);  // the record read before it
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(Exists("D:\\Player\\Sub\\ok.txt"));  // written before it, then undone
     EXPECT_FALSE(Exists("D:\\evil.dll"));
     EXPECT_FALSE(Exists("C:\\evil.dll"));
     EXPECT_FALSE(Exists("C:\\Windows\\evil.dll"));

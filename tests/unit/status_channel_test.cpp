@@ -62,13 +62,17 @@ TEST(StatusChannel, FailureIsPublishedWithItsStepAndNeverAsFinished) {
   EXPECT_FALSE(channel.Failure().has_value());
   std::thread worker([&] {
     channel.PublishStatus("正在解压缩:   a.dll");
-    channel.PublishFailure({"解压缩文件", "disk full"});
+    InstallFailure diskFull;
+    diskFull.cause = FailureCause::DiskFull;
+    diskFull.file = "D:\\Player\\a.dll";
+    channel.PublishFailure(diskFull);
   });
   std::optional<InstallFailure> failure;
   while (!(failure = channel.Failure())) std::this_thread::yield();
   worker.join();
-  EXPECT_EQ(failure->step, "解压缩文件");
-  EXPECT_EQ(failure->detail, "disk full");
+  EXPECT_EQ(failure->step, InstallStep::Extract);
+  EXPECT_EQ(failure->cause, FailureCause::DiskFull);
+  EXPECT_EQ(failure->file, "D:\\Player\\a.dll");
   EXPECT_EQ(channel.StatusText(), "正在解压缩:   a.dll");
   EXPECT_FALSE(channel.InstallFinished());
 }

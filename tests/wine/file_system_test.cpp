@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "payload/change_journal.h"
 #include "platform/win32/backend.h"
 
 namespace quenlo {
@@ -117,6 +118,92 @@ TEST_F(RealFileSystemTest, SystemQueries) {
   EXPECT_GT(space->totalBytes, 0u);
   EXPECT_FALSE(files->GetDiskSpace("Q:\\nowhere\\").has_value());
   EXPECT_TRUE(files->FileExists(files->ModulePath()));
+}
+
+// A copy of quenlo-hold-image.exe (built beside this test program) running from `path` until the
+// object goes.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::string& path) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string program = self;
+    program = program.substr(0, program.rfind('\\') + 1) + "quenlo-hold-image.exe";
+    if (!CopyFileA(program.c_str(), path.c_str(), FALSE)) return;
+    started_ = CreateEventA(nullptr, TRUE, FALSE, "quenlo-hold-image-started");
+    finish_ = CreateEventA(nullptr, TRUE, FALSE, "quenlo-hold-image-finish");
+    std::string command = "\"" + path + "\" quenlo-hold-image-started quenlo-hold-image-finish";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process_)) {
+      running_ = WaitForSingleObject(started_, 10000) == WAIT_OBJECT_0;
+    }
+  }
+  ~RunningProgram() {
+    if (finish_ != nullptr) SetEvent(finish_);
+    if (process_.hProcess != nullptr) {
+      WaitForSingleObject(process_.hProcess, 10000);
+      CloseHandle(process_.hProcess);
+      CloseHandle(process_.hThread);
+    }
+    if (started_ != nullptr) CloseHandle(started_);
+    if (finish_ != nullptr) CloseHandle(finish_);
+  }
+  bool running() const { return running_; }
+
+ private:
+  HANDLE started_ = nullptr;
+  HANDLE finish_ = nullptr;
+  PROCESS_INFORMATION process_ = {};
+  bool running_ = false;
+};
+
+// The files that the system is to delete at its next start, as MoveFileEx records them.
+std::string PendingDeletions() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                    KEY_READ, &key) != ERROR_SUCCESS) {
+    return {};
+  }
+  char buffer[8192] = {};
+  DWORD size = sizeof buffer - 2;
+  RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                   reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  std::string entries(buffer, size);
+  for (char& c : entries) c = c == '\0' ? '\n' : c;
+  return entries;
+}
+
+// Installing over a running program: a plain replacement is refused, as the system refuses to
+// overwrite a running image; through the journal its file is moved aside and the new one takes
+// its place, and the old image, which cannot be deleted while it runs, goes at the next restart.
+TEST_F(RealFileSystemTest, ARunningProgramIsReplacedAndItsOldImageGoesAtRestart) {
+  const std::string path = folder + "\\Player.exe";
+  const bool pendingBefore = !PendingDeletions().empty();
+  RunningProgram player(path);
+  ASSERT_TRUE(player.running());
+  {
+    auto plain = files->BeginReplace(path);
+    plain->Write("new", 3);
+    EXPECT_THROW(plain->Commit(), payload::IoError);
+  }
+  ChangeJournal journal(*files);
+  auto replacement = journal.BeginReplace(path);
+  replacement->Write("new player", 10);
+  replacement->Commit();
+  EXPECT_EQ(Read(path), "new player");
+  journal.Keep();
+  ASSERT_EQ(journal.leftForRestart().size(), 1u);
+  const std::string aside = journal.leftForRestart().front();
+  EXPECT_TRUE(files->FileExists(aside)) << aside;
+  EXPECT_NE(PendingDeletions().find(aside.substr(aside.rfind('\\') + 1)), std::string::npos)
+      << PendingDeletions();
+  if (!pendingBefore) {  // the prefix is shared: leave it no deletion to perform at its next start
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                       "PendingFileRenameOperations");
+  }
 }
 
 }  // namespace

@@ -198,8 +198,7 @@ TEST_F(InstallSequenceUnderWine, InstallsTheDemoIntoAFreshFolderTree) {
   SetupSession session;
   RunAndRemember(session);
 
-  ASSERT_FALSE(session.Status.Failure())
-      << session.Status.Failure()->step << ": " << session.Status.Failure()->detail;
+  ASSERT_FALSE(session.Status.Failure()) << session.Status.Failure()->message;
   EXPECT_TRUE(session.Status.InstallFinished());
   EXPECT_EQ(session.Status.ProgressValue(), 368 + 367 + 56 + 367);
   EXPECT_EQ(session.Status.StatusText(), "OK，Quenlo播放v2.0 Tesmar版 安装成功!");

@@ -80,7 +80,10 @@ TEST_F(InstallSequenceTest, WithoutASetupFileTheRegistryStepsStillRun) {
   EXPECT_TRUE(files.FolderExists("D:\\Player"));  // created before the extraction
 }
 
-TEST_F(InstallSequenceTest, AnErrorEndsTheWorkerWithAFailureAndSkipsTheRest) {
+// A damaged record ends the install before anything has changed when the check of the setup file
+// finds it first, and with everything undone when only the extraction finds it (the file changed
+// after the check, or no check ran).
+TEST_F(InstallSequenceTest, ADamagedRecordEndsTheInstallAndLeavesTheSystemAsItWas) {
   std::vector<unsigned char> broken =
       payload::CompressRecord(std::vector<unsigned char>{'a', 'b', 'c'});
   broken[2] ^= 0xFF;
@@ -88,18 +91,29 @@ TEST_F(InstallSequenceTest, AnErrorEndsTheWorkerWithAFailureAndSkipsTheRest) {
   setup.AddStored("App\\Codec\\bad.dll", broken).Add("Exe\\bass.dll", "temporary");
   WriteSetup(setup);
 
-  TInstallAndReg::Execute(session, platform);
+  for (const bool checked : {true, false}) {
+    SCOPED_TRACE(checked ? "found by the check" : "found by the extraction");
+    SetupSession fresh;
+    fresh.InstallDir = "D:\\Player";
+    std::optional<PayloadCheck> check;
+    InstallPlatform withCheck = platform;
+    if (checked) withCheck.check = &check.emplace(files);
+    TInstallAndReg::Execute(fresh, withCheck);
 
-  EXPECT_FALSE(session.Status.InstallFinished());
-  const auto failure = session.Status.Failure();
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->step, "解压缩文件");
-  EXPECT_NE(failure->detail.find("App\\Codec\\bad.dll"), std::string::npos) << failure->detail;
-  EXPECT_NE(failure->detail.find("does not inflate"), std::string::npos) << failure->detail;
-  // The steps after the extraction did not run; what was written stays.
-  EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, "Software\\QuenloBoFang"));
-  EXPECT_TRUE(files.FileExists("C:\\Windows\\system32\\bass.dll"));
-  EXPECT_EQ(session.Status.StatusText(), "正在解压缩:   bass.dll");
+    EXPECT_FALSE(fresh.Status.InstallFinished());
+    const auto failure = fresh.Status.Failure();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->step, checked ? InstallStep::CheckPayload : InstallStep::Extract);
+    EXPECT_EQ(failure->cause, FailureCause::DamagedSetupFile);
+    EXPECT_EQ(failure->record, "App\\Codec\\bad.dll");
+    EXPECT_TRUE(failure->undone);
+    // No file, no folder, no record: the system folder copy written first is gone again.
+    EXPECT_FALSE(files.FileExists("C:\\Windows\\system32\\bass.dll"));
+    EXPECT_FALSE(files.FolderExists("D:\\Player"));
+    EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, "Software\\QuenloBoFang"));
+    EXPECT_FALSE(registry.KeyExists(RegistryRoot::ClassesRoot, ".avi"));
+    EXPECT_EQ(fresh.Status.StatusText(), checked ? "" : "正在解压缩:   bass.dll");
+  }
 }
 
 TEST_F(InstallSequenceTest, TheWorkerRunsOnAThreadOfItsOwn) {

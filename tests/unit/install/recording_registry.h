@@ -38,6 +38,10 @@ class RecordingRegistry final : public platform::Registry {
                             (fails ? " refused" : ""));
       return !fails && inner_->WriteString(name, text);
     }
+    bool DeleteValue(const std::string& name) override {
+      owner_.log_.push_back("delete " + path_ + " [" + name + "]");
+      return inner_->DeleteValue(name);
+    }
 
    private:
     RecordingRegistry& owner_;

@@ -38,6 +38,9 @@ class StepPauses final : public platform::FileSystem {
   bool FolderExists(const std::string&) override { return Unexpected<bool>(); }
   bool CreateFolder(const std::string&) override { return Unexpected<bool>(); }
   bool RemoveFile(const std::string&) override { return Unexpected<bool>(); }
+  void RenameFile(const std::string&, const std::string&) override { Unexpected<void>(); }
+  bool RemoveFolder(const std::string&) override { return Unexpected<bool>(); }
+  bool RemoveFileAtRestart(const std::string&) override { return Unexpected<bool>(); }
   std::unique_ptr<payload::ByteSource> OpenForReading(const std::string&) override {
     return Unexpected<std::unique_ptr<payload::ByteSource>>();
   }

@@ -2,7 +2,13 @@
 // install start and the timer's watch over the worker.
 #include <gtest/gtest.h>
 
+#include <future>
+
+#include "payload/record_stream.h"
+#include "tests/support/forwarding_file_system.h"
+#include "tests/support/setup_file_builder.h"
 #include "tests/unit/wizard/wizard_fixture.h"
+#include "wizard/failure_text.h"
 
 namespace quenlo::wizard {
 namespace {
@@ -212,6 +218,74 @@ TEST_F(PageFlowTest, UntickedTaskSkipsTheStartPage) {
   EXPECT_EQ(workerStarts, 1);
 }
 
+// The start page is set only for a payload known to be sound: at a later tick when the check is
+// still running as the install starts, never when it found damage.
+TEST_F(PageFlowTest, TheStartPageWaitsForASoundPayload) {
+  struct HeldOpen final : testing::ForwardingFileSystem {  // the check waits until released
+    using ForwardingFileSystem::ForwardingFileSystem;
+    std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override {
+      released.wait();
+      return inner_.OpenForReading(path);
+    }
+    std::shared_future<void> released;
+  };
+  testing::SetupFileBuilder setup;
+  setup.Add("App\\Readme.txt", "readme");
+  files.WriteFile(files.ModulePath(), setup.str());
+  std::promise<void> release;
+  HeldOpen held(files);
+  held.released = release.get_future().share();
+  PayloadCheck check(held);
+  struct ReleaseAtExit {
+    std::promise<void>& release;
+    ~ReleaseAtExit() {
+      try {
+        release.set_value();
+      } catch (const std::future_error&) {  // released already
+      }
+    }
+  } releaseAtExit{release};
+  payloadCheck = &check;
+  Open();
+  GoTo(5);
+  window.Tick();
+  EXPECT_TRUE(startPages.empty());  // the check has not even read the file yet
+  release.set_value();
+  ASSERT_TRUE(check.Wait().sound);
+  window.Tick();
+  EXPECT_EQ(startPages, std::vector<std::string>{"http://start.tesmar.example/?my"});
+}
+
+TEST_F(PageFlowTest, ADamagedPayloadNeverGetsTheStartPage) {
+  std::vector<unsigned char> broken = payload::CompressRecord(std::vector<unsigned char>(99, 'x'));
+  broken.back() ^= 0xFF;
+  testing::SetupFileBuilder setup;
+  setup.AddStored("App\\Codec\\a.dll", broken);
+  files.WriteFile(files.ModulePath(), setup.str());
+  PayloadCheck check(files);
+  ASSERT_FALSE(check.Wait().sound);
+  payloadCheck = &check;
+  Open();
+  GoTo(5);
+  window.Tick();
+  EXPECT_TRUE(startPages.empty());
+}
+
+// A failed install gives back what the wizard changed: the start page it set, and the folders
+// it created on the folder page where they are still empty.
+TEST_F(PageFlowTest, AFailedInstallGivesBackTheStartPageAndTheEmptyFoldersItMade) {
+  Open();
+  GoTo(5);  // the default folder C:\Program Files\QuenloBoFang was created on the user's Yes
+  ASSERT_TRUE(files.FolderExists("C:\\Program Files\\QuenloBoFang"));
+  files.WriteFile("C:\\Program Files\\other.txt", "somebody else's");
+  session.Status.PublishFailure(InstallFailure{});
+  window.Tick();
+  EXPECT_EQ(startPages, (std::vector<std::string>{"http://start.tesmar.example/?my",
+                                                  "restore http://start.tesmar.example/?my"}));
+  EXPECT_FALSE(files.FolderExists("C:\\Program Files\\QuenloBoFang"));
+  EXPECT_TRUE(files.FolderExists("C:\\Program Files"));  // not empty: it stays
+}
+
 TEST_F(PageFlowTest, TimerCopiesTheStatusOnlyOnTheInstallingPage) {
   Open();
   session.Status.PublishStatus("早到的状态");
@@ -259,10 +333,15 @@ TEST_F(PageFlowTest, FinishActionsRunExactlyOnce) {
 TEST_F(PageFlowTest, FailedWorkerShowsWhatFailedAndLetsTheUserLeave) {
   Open();
   GoTo(5);
-  session.Status.PublishFailure({"解压缩文件", "无法写入 C:\\Program Files\\QuenloBoFang\\a.dll"});
+  InstallFailure failure;
+  failure.cause = FailureCause::DiskFull;
+  failure.file = "C:\\Program Files\\QuenloBoFang\\a.dll";
+  failure.systemError = 112;
+  failure.undone = true;
+  session.Status.PublishFailure(failure);
   ASSERT_TRUE(window.Tick());
-  EXPECT_EQ(Text("Status_L"),
-            "安装失败：解压缩文件时出错。\r无法写入 C:\\Program Files\\QuenloBoFang\\a.dll");
+  EXPECT_EQ(Text("Status_L"), InstallFailureText(failure, kLanguageChinese));
+  EXPECT_TRUE(window.Get("Status_L").spec().wrap);
   EXPECT_EQ(Title(), "Quenlo播放2.0 Tesmar版 安装失败");
   EXPECT_FALSE(window.Get("Install_PB").Visible());
   EXPECT_FALSE(window.TimerRunning());

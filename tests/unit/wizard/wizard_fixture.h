@@ -27,11 +27,15 @@ class WizardFixture : public ::testing::Test {
   }
 
   void Open(std::int32_t language = kLanguageChinese) {
-    WizardServices services{session, files, registry, {}, {}, {}};
+    WizardServices services{session, files, registry};
     services.startWorker = [this] { ++workerStarts; };
     services.setBrowserStartPage = [this](const std::string& address) {
       startPages.push_back(address);
     };
+    services.restoreBrowserStartPage = [this](const std::string& address) {
+      startPages.push_back("restore " + address);
+    };
+    services.payloadCheck = payloadCheck;
     services.createShortcuts = [this](const std::string& folder) { shortcuts.push_back(folder); };
     form = std::make_unique<TSetupMain_Form>(window, std::move(services), language);
   }
@@ -57,6 +61,7 @@ class WizardFixture : public ::testing::Test {
   SetupSession session;
   int workerStarts = 0;
   std::vector<std::string> startPages;
+  PayloadCheck* payloadCheck = nullptr;  // set before Open() to make the wizard wait for one
   std::vector<std::string> shortcuts;
   std::unique_ptr<TSetupMain_Form> form;  // last: goes before the window
 };

@@ -1,0 +1,92 @@
+// ChangeJournal: the extraction's changes to the disk, noted so that an extraction that cannot
+// finish is undone, and so that a file held by a running program is replaced all the same.
+//
+// The journal is a file system in front of the real one. Folders created through it and files put
+// in place through it are noted. A file that takes the place of an existing one first moves that
+// one aside, under a free temporary name in the same folder: a rename, which works for a running
+// program's file too (the program keeps its image under the new name). So:
+// - installing over a running player finishes, and the player runs on from its old image;
+// - undoing puts each original back by renaming it again: nothing is copied, and undoing never
+//   needs disk space.
+// When the extraction has ended well, Keep() deletes the originals moved aside, or has them
+// deleted at the next restart where a running program still holds them. When it has not,
+// RollBack() removes every file it wrote, puts back every file it replaced, and removes the
+// folders it created where they are empty again.
+//
+// Folders are created on the worker thread and files put in place on the writer thread, so the
+// notes are kept under a lock; Keep() and RollBack() run once both have stopped.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace quenlo {
+
+class ChangeJournal final : public platform::FileSystem {
+ public:
+  explicit ChangeJournal(platform::FileSystem& files) : files_(files) {}
+
+  // Noted: a folder created, a file put in place (its Commit moves an existing destination aside
+  // first; a destination that cannot be moved aside leaves as an IoError of kind InUse).
+  bool CreateFolder(const std::string& path) override;
+  std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
+
+  // The extraction has ended well: the originals moved aside go (at the next restart where they
+  // cannot go now), and the notes are dropped. Never throws.
+  void Keep() noexcept;
+  // The extraction has failed: every noted change is undone, the last first. What cannot be
+  // undone is left as it is; the answer is true when everything was. Never throws.
+  bool RollBack() noexcept;
+
+  // The originals moved aside that only the next restart deletes (after Keep()).
+  const std::vector<std::string>& leftForRestart() const { return leftForRestart_; }
+
+  // The rest goes to the real file system unchanged.
+  bool FileExists(const std::string& p) override { return files_.FileExists(p); }
+  bool FolderExists(const std::string& p) override { return files_.FolderExists(p); }
+  bool RemoveFile(const std::string& p) override { return files_.RemoveFile(p); }
+  void RenameFile(const std::string& from, const std::string& to) override {
+    files_.RenameFile(from, to);
+  }
+  bool RemoveFolder(const std::string& p) override { return files_.RemoveFolder(p); }
+  bool RemoveFileAtRestart(const std::string& p) override { return files_.RemoveFileAtRestart(p); }
+  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& p) override {
+    return files_.OpenForReading(p);
+  }
+  std::string ModulePath() override { return files_.ModulePath(); }
+  std::string SystemFolder() override { return files_.SystemFolder(); }
+  platform::DriveType QueryDriveType(const std::string& r) override {
+    return files_.QueryDriveType(r);
+  }
+  std::optional<platform::DiskSpace> GetDiskSpace(const std::string& p) override {
+    return files_.GetDiskSpace(p);
+  }
+  void Sleep(unsigned ms) override { files_.Sleep(ms); }
+
+ private:
+  class JournaledFile;
+  struct Change {
+    enum class Kind { Folder, File };
+    Kind kind;
+    std::string path;      // the folder created, or the file's destination
+    std::string original;  // File: where the file it replaced was moved aside; empty if new
+    bool placed;           // File: the new file is at `path`
+  };
+
+  // Moves an existing `destination` aside and returns where to; empty when there is none.
+  std::string MoveAside(const std::string& destination);
+  void Note(Change change);
+
+  platform::FileSystem& files_;
+  std::mutex mutex_;
+  std::vector<Change> changes_;
+  std::size_t asideCounter_ = 0;
+  std::vector<std::string> leftForRestart_;
+};
+
+}  // namespace quenlo
