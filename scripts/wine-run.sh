@@ -74,6 +74,15 @@ mkdir -p "$(dirname "$prefix")"
     wineserver -w
     touch "$prefix/.quenlo-settings"
   fi
+  # A new prefix links the user's Desktop, Documents, Downloads and the like to the Unix home
+  # folder: the links and files one run makes there would outlive the prefix and be seen by the
+  # next. Each prefix gets folders of its own instead, so nothing is written outside it.
+  for link in "$prefix"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then
+      rm -f "$link"
+      mkdir -p "$link"
+    fi
+  done
 ) 9>"$prefix.lock"
 
 if [ "$own_display" = 1 ]; then

@@ -327,6 +327,13 @@ TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
   EXPECT_TRUE(failure.starts_with("安装文件已损坏，请重新下载安装程序")) << GbkToUtf8(failure);
   EXPECT_NE(failure.find(records[index].name), std::string::npos)
       << "the failure names the broken record: " << GbkToUtf8(failure);
+  // The text wraps inside the page: nothing runs off its right edge or below it.
+  const WindowState status = driver_->Get(kStatus);
+  const WindowState page = driver_->Get("Father_P");
+  EXPECT_LE(status.rect.x + status.rect.width, page.client.width);
+  EXPECT_LE(status.rect.y + status.rect.height, page.client.height);
+  EXPECT_GT(status.rect.height, 3 * 12) << "several lines";
+  driver_->Screenshot(fs::temp_directory_path() / "quenlo-failure-page.bmp", kMainWindow);
   driver_->Click(kCancel);  // closes without a question
   EXPECT_EQ(driver_->WaitExit(), 0u);
   fs::remove(broken);

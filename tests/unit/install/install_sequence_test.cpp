@@ -116,6 +116,28 @@ TEST_F(InstallSequenceTest, ADamagedRecordEndsTheInstallAndLeavesTheSystemAsItWa
   }
 }
 
+// The temporary system-folder copies were needed only while the codecs registered: an error in
+// a later step does not leave them. The installed files stay; the failure says not all is undone.
+TEST_F(InstallSequenceTest, AFailureAfterTheExtractionStillRemovesTheTemporaryFiles) {
+  testing::SetupFileBuilder setup;
+  setup.Add("App\\Codec\\a.dll", "codec").Add("Exe\\bass.dll", "temporary");
+  WriteSetup(setup);
+  libraries.Script("D:\\Player\\Codec\\a.dll", platform::EntryPointOutcome::Returning(0));
+  libraries.OnCall([](const testing::FakeLibraries::Call&) {
+    throw std::runtime_error("the registration step broke");
+  });
+
+  TInstallAndReg::Execute(session, platform);
+
+  const auto failure = session.Status.Failure();
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->step, InstallStep::RegisterCodecs);
+  EXPECT_EQ(failure->message, "the registration step broke");
+  EXPECT_FALSE(failure->undone);
+  EXPECT_FALSE(files.FileExists("C:\\Windows\\system32\\bass.dll"));
+  EXPECT_TRUE(files.FileExists("D:\\Player\\Codec\\a.dll"));
+}
+
 TEST_F(InstallSequenceTest, TheWorkerRunsOnAThreadOfItsOwn) {
   files.SetModulePath("C:\\Nowhere\\QuenloSetup.exe");
   files.OnSleep({});  // the pauses are recorded on the worker's thread; don't watch them here
