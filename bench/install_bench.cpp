@@ -15,8 +15,8 @@
 
 #include "install/install_sequence.h"
 #include "payload/payload_check.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/win32/backend.h"
-#include "tests/support/forwarding_file_system.h"
 #include "tools/uidriver/driver.h"
 #include "tools/uidriver/error.h"
 #include "tools/uidriver/text.h"
@@ -41,7 +41,7 @@ double Seconds(LONGLONG since) {
 // added up instead of waited.
 // Each phase of the sequence ends with a pause of 100 ms; the time since the previous one is the
 // phase's work, named by the line the phase ended with.
-class CountingPauses final : public testing::ForwardingFileSystem {
+class CountingPauses final : public platform::ForwardingFileSystem {
  public:
   struct Phase {
     std::string line;

@@ -21,10 +21,10 @@ class ChangeJournal::JournaledFile final : public platform::PendingFile {
     } catch (...) {
       if (!original.empty()) {
         try {
-          journal_.files_.RenameFile(original, destination_);
+          journal_.inner_.RenameFile(original, destination_);
         } catch (...) {  // noted below, so that the rollback tries again
         }
-        if (journal_.files_.FileExists(original)) {
+        if (journal_.inner_.FileExists(original)) {
           journal_.Note({Change::Kind::File, destination_, original, /*placed=*/false});
         }
       }
@@ -40,26 +40,26 @@ class ChangeJournal::JournaledFile final : public platform::PendingFile {
 };
 
 bool ChangeJournal::CreateFolder(const std::string& path) {
-  if (!files_.CreateFolder(path)) return false;
+  if (!inner_.CreateFolder(path)) return false;
   Note({Change::Kind::Folder, path, {}, true});
   return true;
 }
 
 std::unique_ptr<platform::PendingFile> ChangeJournal::BeginReplace(const std::string& path) {
-  return std::make_unique<JournaledFile>(*this, files_.BeginReplace(path), path);
+  return std::make_unique<JournaledFile>(*this, inner_.BeginReplace(path), path);
 }
 
 std::string ChangeJournal::MoveAside(const std::string& destination) {
-  if (!files_.FileExists(destination)) return {};
+  if (!inner_.FileExists(destination)) return {};
   std::string aside;
   {
     std::lock_guard lock(mutex_);
     do {
       aside = destination + ".~" + std::to_string(++asideCounter_) + ".old";
-    } while (files_.FileExists(aside));
+    } while (inner_.FileExists(aside));
   }
   try {
-    files_.RenameFile(destination, aside);
+    inner_.RenameFile(destination, aside);
   } catch (const payload::IoError& error) {
     // A file that cannot even be renamed is held by a program that does not share it.
     throw payload::IoError("cannot replace " + destination + ", which is in use: " + error.what(),
@@ -80,8 +80,8 @@ void ChangeJournal::Keep() noexcept {
   std::lock_guard lock(mutex_);
   for (const Change& change : changes_) {
     if (change.original.empty()) continue;
-    if (files_.RemoveFile(change.original)) continue;
-    if (files_.RemoveFileAtRestart(change.original)) leftForRestart_.push_back(change.original);
+    if (inner_.RemoveFile(change.original)) continue;
+    if (inner_.RemoveFileAtRestart(change.original)) leftForRestart_.push_back(change.original);
   }
   changes_.clear();
 }
@@ -92,13 +92,13 @@ bool ChangeJournal::RollBack() noexcept {
   for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
     if (change->kind == Change::Kind::Folder) {
       // A folder that holds files of somebody else's by now stays.
-      files_.RemoveFolder(change->path);
+      inner_.RemoveFolder(change->path);
       continue;
     }
-    if (change->placed && !files_.RemoveFile(change->path)) complete = false;
+    if (change->placed && !inner_.RemoveFile(change->path)) complete = false;
     if (change->original.empty()) continue;
     try {
-      files_.RenameFile(change->original, change->path);
+      inner_.RenameFile(change->original, change->path);
     } catch (...) {  // left under its temporary name: it cannot be put back
       complete = false;
     }

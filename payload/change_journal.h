@@ -23,16 +23,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace quenlo {
 
-class ChangeJournal final : public platform::FileSystem {
+class ChangeJournal final : public platform::ForwardingFileSystem {
  public:
-  explicit ChangeJournal(platform::FileSystem& files) : files_(files) {}
+  explicit ChangeJournal(platform::FileSystem& files) : ForwardingFileSystem(files) {}
 
   // Noted: a folder created, a file put in place (its Commit moves an existing destination aside
-  // first; a destination that cannot be moved aside leaves as an IoError of kind InUse).
+  // first; a destination that cannot be moved aside leaves as an IoError of kind InUse). The
+  // other calls go to the real file system unchanged.
   bool CreateFolder(const std::string& path) override;
   std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
 
@@ -45,28 +46,6 @@ class ChangeJournal final : public platform::FileSystem {
 
   // The originals moved aside that only the next restart deletes (after Keep()).
   const std::vector<std::string>& leftForRestart() const { return leftForRestart_; }
-
-  // The rest goes to the real file system unchanged.
-  bool FileExists(const std::string& p) override { return files_.FileExists(p); }
-  bool FolderExists(const std::string& p) override { return files_.FolderExists(p); }
-  bool RemoveFile(const std::string& p) override { return files_.RemoveFile(p); }
-  void RenameFile(const std::string& from, const std::string& to) override {
-    files_.RenameFile(from, to);
-  }
-  bool RemoveFolder(const std::string& p) override { return files_.RemoveFolder(p); }
-  bool RemoveFileAtRestart(const std::string& p) override { return files_.RemoveFileAtRestart(p); }
-  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& p) override {
-    return files_.OpenForReading(p);
-  }
-  std::string ModulePath() override { return files_.ModulePath(); }
-  std::string SystemFolder() override { return files_.SystemFolder(); }
-  platform::DriveType QueryDriveType(const std::string& r) override {
-    return files_.QueryDriveType(r);
-  }
-  std::optional<platform::DiskSpace> GetDiskSpace(const std::string& p) override {
-    return files_.GetDiskSpace(p);
-  }
-  void Sleep(unsigned ms) override { files_.Sleep(ms); }
 
  private:
   class JournaledFile;
@@ -82,7 +61,6 @@ class ChangeJournal final : public platform::FileSystem {
   std::string MoveAside(const std::string& destination);
   void Note(Change change);
 
-  platform::FileSystem& files_;
   std::mutex mutex_;
   std::vector<Change> changes_;
   std::size_t asideCounter_ = 0;

@@ -9,8 +9,8 @@
 
 #include "payload/archive_reader.h"
 #include "payload/folders.h"
+#include "platform/forwarding_file_system.h"
 #include "tests/support/fake_file_system.h"
-#include "tests/support/forwarding_file_system.h"
 #include "tests/support/setup_file_builder.h"
 
 namespace quenlo {
@@ -265,7 +265,7 @@ TEST_F(ExtractionTest, NameThatWouldLeaveItsFolderIsABrokenArchive) {
 }
 
 // A file system whose setup file reports the largest single read it was asked for.
-class MeasuringFileSystem final : public testing::ForwardingFileSystem {
+class MeasuringFileSystem final : public platform::ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
   std::size_t largestRead = 0;

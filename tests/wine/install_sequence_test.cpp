@@ -15,8 +15,8 @@
 #include "install/install_sequence.h"
 #include "install/media_extensions.h"
 #include "payload/path.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/win32/backend.h"
-#include "tests/support/forwarding_file_system.h"
 
 namespace quenlo {
 namespace {
@@ -51,7 +51,7 @@ std::string ReadAll(platform::FileSystem& files, const std::string& path) {
 }
 
 // The Win32 file system, except that the running program is the demo setup file.
-class DemoSetupFiles final : public testing::ForwardingFileSystem {
+class DemoSetupFiles final : public platform::ForwardingFileSystem {
  public:
   explicit DemoSetupFiles(std::string setupFile)
       : ForwardingFileSystem(*real_), setupFile_(std::move(setupFile)) {}

@@ -5,7 +5,7 @@
 #include <future>
 
 #include "payload/record_stream.h"
-#include "tests/support/forwarding_file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "tests/support/setup_file_builder.h"
 #include "tests/unit/wizard/wizard_fixture.h"
 #include "wizard/failure_text.h"
@@ -221,7 +221,7 @@ TEST_F(PageFlowTest, UntickedTaskSkipsTheStartPage) {
 // The start page is set only for a payload known to be sound: at a later tick when the check is
 // still running as the install starts, never when it found damage.
 TEST_F(PageFlowTest, TheStartPageWaitsForASoundPayload) {
-  struct HeldOpen final : testing::ForwardingFileSystem {  // the check waits until released
+  struct HeldOpen final : platform::ForwardingFileSystem {  // the check waits until released
     using ForwardingFileSystem::ForwardingFileSystem;
     std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override {
       released.wait();

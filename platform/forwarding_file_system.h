@@ -1,14 +1,15 @@
-// A file system that hands every call to another one. Tests derive from it to change one or two
-// answers (the running program's path, the reads of the setup file) and keep the rest real.
+// A file system that hands every call to another one. Derived classes change one or two answers
+// and keep the rest: the extraction's change journal notes what it creates and replaces, tests
+// change the running program's path or watch the reads of the setup file.
 #pragma once
 
 #include "platform/file_system.h"
 
-namespace quenlo::testing {
+namespace quenlo::platform {
 
-class ForwardingFileSystem : public platform::FileSystem {
+class ForwardingFileSystem : public FileSystem {
  public:
-  explicit ForwardingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
+  explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
 
   bool FileExists(const std::string& p) override { return inner_.FileExists(p); }
   bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
@@ -22,21 +23,19 @@ class ForwardingFileSystem : public platform::FileSystem {
   std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& p) override {
     return inner_.OpenForReading(p);
   }
-  std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& p) override {
+  std::unique_ptr<PendingFile> BeginReplace(const std::string& p) override {
     return inner_.BeginReplace(p);
   }
   std::string ModulePath() override { return inner_.ModulePath(); }
   std::string SystemFolder() override { return inner_.SystemFolder(); }
-  platform::DriveType QueryDriveType(const std::string& r) override {
-    return inner_.QueryDriveType(r);
-  }
-  std::optional<platform::DiskSpace> GetDiskSpace(const std::string& p) override {
+  DriveType QueryDriveType(const std::string& r) override { return inner_.QueryDriveType(r); }
+  std::optional<DiskSpace> GetDiskSpace(const std::string& p) override {
     return inner_.GetDiskSpace(p);
   }
   void Sleep(unsigned ms) override { inner_.Sleep(ms); }
 
  protected:
-  platform::FileSystem& inner_;
+  FileSystem& inner_;
 };
 
-}  // namespace quenlo::testing
+}  // namespace quenlo::platform
