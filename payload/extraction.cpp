@@ -1,5 +1,12 @@
 #include "payload/extraction.h"
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+
 #include "payload/archive_reader.h"
 #include "payload/change_journal.h"
 #include "payload/folders.h"
@@ -22,18 +29,64 @@ bool IsSystemFolderName(const std::string& name) {
   return !name.starts_with("App") && name.starts_with("Exe");
 }
 
-// The records one by one: checked, their folders made, inflated into the writer, their lines
-// published. Throws as ExtractPayload does.
-void ExtractRecords(SetupSession& session, platform::FileSystem& files, payload::ByteSource& source,
+// A record the inflater has passed, for the worker to report.
+struct PassedRecord {
+  std::string name;
+  std::string destination;
+};
+
+// Hands the passed records from the inflater's thread to the worker, in order, and then how the
+// pass ended. Unbounded: a record is a few names, and the writer's queue bounds the inflater.
+class RecordFeed {
+ public:
+  void Push(PassedRecord record) {
+    {
+      std::lock_guard lock(mutex_);
+      records_.push_back(std::move(record));
+    }
+    ready_.notify_one();
+  }
+  void Finish(std::exception_ptr failure) {
+    {
+      std::lock_guard lock(mutex_);
+      failure_ = std::move(failure);
+      finished_ = true;
+    }
+    ready_.notify_one();
+  }
+  // The next record; nothing once every record has been taken and the pass is over.
+  std::optional<PassedRecord> Next() {
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [this] { return !records_.empty() || finished_; });
+    if (records_.empty()) return std::nullopt;
+    PassedRecord record = std::move(records_.front());
+    records_.pop_front();
+    return record;
+  }
+  // After Next() has answered nothing: the pass's error, if it ended by one.
+  std::exception_ptr Failure() {
+    std::lock_guard lock(mutex_);
+    return failure_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<PassedRecord> records_;
+  std::exception_ptr failure_;
+  bool finished_ = false;
+};
+
+// The inflater's part, on a thread of its own: the records one by one, checked, their folders
+// made, inflated into the writer, and passed on to the worker. Throws as ExtractPayload does.
+void InflateRecords(platform::FileSystem& files, payload::ByteSource& source,
                     const std::string& installRoot, const std::string& systemRoot,
-                    WriteBehind& writer) {
-  StatusChannel& status = session.Status;
+                    WriteBehind& writer, RecordFeed& feed) {
   payload::ArchiveWalker walker(source);
   while (!walker.AtEnd()) {
-    status.StepProgress();
     const payload::PayloadRecord record = *walker.Next();
     CheckRecordName(record);
-    const std::string destination = MapRecordName(record.name, installRoot, systemRoot);
+    std::string destination = MapRecordName(record.name, installRoot, systemRoot);
     ForceFolders(files, FolderPart(destination));
 
     // A system-folder file that exists already is kept: its record is only checked. Whether it
@@ -49,13 +102,30 @@ void ExtractRecords(SetupSession& session, platform::FileSystem& files, payload:
       payload::DiscardingSink discard;
       InflateRecordInto(source, record, discard);
     }
-
-    status.PublishStatus(kExtractingPrefix + FileNamePart(record.name));
-    if (EqualsIgnoringCase(FileNamePart(destination), kPlayerFileName)) {
-      session.PlayerExePath = destination;
-    }
-    files.Sleep(kItemPauseMs);
+    feed.Push({record.name, std::move(destination)});
   }
+}
+
+// Runs the inflater and the writer until every file is in its place or the pass has failed, and
+// says how it ended through `feed`. Never throws.
+void RunInflater(platform::FileSystem& files, const std::string& setupFile,
+                 const std::string& installRoot, const std::string& systemRoot, WriteBehind& writer,
+                 RecordFeed& feed) noexcept {
+  std::exception_ptr failure;
+  try {
+    InflateRecords(files, *files.OpenForReading(setupFile), installRoot, systemRoot, writer, feed);
+  } catch (...) {
+    failure = std::current_exception();
+    writer.AbandonFile();  // a file broken off half way never reaches its place
+  }
+  // Every complete file handed over is in its place before the pass is undone or kept; an error
+  // the writer met first (at an earlier file) is the one reported.
+  try {
+    writer.Drain();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  feed.Finish(failure);
 }
 
 }  // namespace
@@ -76,27 +146,28 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
 
   const std::string setupFile = files.ModulePath();
   if (!files.FileExists(setupFile)) return;
-  status.PublishStatus(kPreparingLine);
-  files.Sleep(kPhasePauseMs);
 
+  // The inflater works ahead on a thread of its own, bounded by the writer's queue, while this
+  // thread reports each record it has passed and makes the pauses: the work hides behind them.
   ChangeJournal journal(files);
   std::exception_ptr failure;
   {
     WriteBehind writer(journal);
-    try {
-      ExtractRecords(session, journal, *files.OpenForReading(setupFile), installRoot, systemRoot,
-                     writer);
-    } catch (...) {
-      failure = std::current_exception();
-      writer.AbandonFile();  // a file broken off half way never reaches its place
+    RecordFeed feed;
+    std::thread inflater(
+        [&] { RunInflater(journal, setupFile, installRoot, systemRoot, writer, feed); });
+    status.PublishStatus(kPreparingLine);
+    files.Sleep(kPhasePauseMs);
+    while (const std::optional<PassedRecord> record = feed.Next()) {
+      status.StepProgress();
+      status.PublishStatus(kExtractingPrefix + FileNamePart(record->name));
+      if (EqualsIgnoringCase(FileNamePart(record->destination), kPlayerFileName)) {
+        session.PlayerExePath = record->destination;
+      }
+      files.Sleep(kItemPauseMs);
     }
-    // The writer has put every complete file handed over in its place before it is undone or
-    // kept; an error it met first (at an earlier file) is the one reported.
-    try {
-      writer.Drain();
-    } catch (...) {
-      failure = std::current_exception();
-    }
+    inflater.join();
+    failure = feed.Failure();
     if (!failure) {
       for (const std::string& written : writer.Committed()) extracted.Add(written);
     }

@@ -8,8 +8,12 @@
 // replaces the destination. A file that is replaced is moved aside first (so a running program's
 // file is replaced too) and deleted once the whole pass has succeeded. A pass that fails is undone
 // as a whole (see ChangeJournal): the files it wrote are removed, the files it replaced are back,
-// the folders it created are gone where empty, and ExtractedFiles stays empty. Memory stays
-// bounded by the buffers of one record, whatever the payload's size.
+// the folders it created are gone where empty, and ExtractedFiles stays empty.
+//
+// Three threads share the work: an inflater reads and inflates the records, a writer (see
+// WriteBehind) puts the files in place, and the calling worker reports each record the inflater
+// has passed and makes the pauses, so that the work hides behind them. Memory stays bounded by the
+// writer's queue and the buffers of one record, whatever the payload's size.
 #pragma once
 
 #include <stdexcept>
