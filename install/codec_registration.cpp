@@ -21,7 +21,8 @@ bool IsCodecLibrary(const std::string& path) {
 
 bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, int registerFlag) {
   const char* entryPoint = registerFlag == 1 ? "DllRegisterServer" : "DllUnregisterServer";
-  const platform::EntryPointOutcome outcome = libraries.CallEntryPoint(path, entryPoint);
+  const platform::EntryPointOutcome outcome =
+      libraries.CallEntryPoint(path, entryPoint, kRegistrationTimeLimitMs);
   return outcome.kind == platform::EntryPointOutcome::Kind::Returned && outcome.result >= 0;
 }
 

@@ -2,6 +2,7 @@
 // codec and filter library the extraction wrote.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "payload/extracted_files.h"
@@ -15,10 +16,17 @@ namespace quenlo {
 // anywhere in the path) and its extension is ".ax" or ".dll" (any letter case).
 bool IsCodecLibrary(const std::string& path);
 
+// How long one library's registration may take before it is given up. Registration code that
+// works ends in well under a second; one that waits for something that never comes (a window, a
+// device, a lock) would otherwise hold the install on its page for ever.
+inline constexpr std::uint32_t kRegistrationTimeLimitMs = 20000;
+
 // Loads the library at `path` and calls "DllRegisterServer" when `registerFlag` is 1,
 // "DllUnregisterServer" otherwise. True only when the library loaded, exported the entry point,
-// and the entry point returned a success code (not negative: S_FALSE counts). A fault inside the
-// entry point counts as failure; the library is freed on every way out.
+// and the entry point returned a success code (not negative: S_FALSE counts). A fault that
+// escapes the entry point counts as failure; the library is freed on every way out. A call that
+// has not ended after kRegistrationTimeLimitMs is given up and counts as failure; its library
+// stays loaded.
 bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, int registerFlag);
 
 // The step. For each entry of `extracted`, in order: one progress step, then, for a codec library

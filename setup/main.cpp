@@ -7,13 +7,16 @@
 #include "install/shortcuts.h"
 #include "payload/payload_check.h"
 #include "platform/win32/backend.h"
+#include "platform/win32/process.h"
 #include "platform/win32/ui_backend.h"
 #include "setup/startup.h"
 #include "wizard/setup_main_form.h"
 
-int main() {
+namespace {
+
+void RunSetup() {
   quenlo::SetupSession& session = quenlo::TheSession();
-  // The install worker uses these until it ends; they live as long as the program.
+  // The install worker uses these until it ends, which is before the window can close.
   const auto files = quenlo::win32::MakeFileSystem();
   const auto registry = quenlo::win32::MakeRegistry();
   const auto libraries = quenlo::win32::MakeLibraries();
@@ -48,5 +51,12 @@ int main() {
         return std::make_shared<quenlo::wizard::TSetupMain_Form>(window, std::move(services));
       });
   quenlo::RunStartup(session, {*registry, *messageBoxes, *application});
-  return 0;
+}
+
+}  // namespace
+
+int main() {
+  quenlo::win32::PrepareProcess();
+  RunSetup();  // its window and the platform objects are gone when it returns
+  quenlo::win32::EndProcess(0);
 }

@@ -18,6 +18,9 @@ std::unique_ptr<platform::Registry> MakeRegistry();
 std::unique_ptr<platform::MessageBoxes> MakeMessageBoxes();
 std::unique_ptr<platform::Application> MakeApplication();
 std::unique_ptr<platform::Libraries> MakeLibraries();
+// Whether a call of the Libraries above was given up at its time limit while it still ran: its
+// thread may go on, and may hold locks, for the rest of the process.
+bool LibraryCallAbandoned();
 std::unique_ptr<platform::Shell> MakeShell();
 
 }  // namespace quenlo::win32

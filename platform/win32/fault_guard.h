@@ -1,23 +1,24 @@
 // Calling foreign code with its faults contained.
 //
 // A codec library's self-registration entry point may crash: dereference a null pointer, raise an
-// exception nobody catches. CallGuarded runs such an entry point so that a fault raised on the
-// calling thread while it runs does not end the process: a vectored exception handler rewinds the
-// thread to a recovery point taken just before the call, and the call reports the fault.
+// exception nobody catches. CallGuarded runs such an entry point so that a fault that escapes it
+// does not end the process: a handler frame of the call's own, between the caller and the entry
+// point, takes the fault, unwinds the entry point's frames and resumes just past the call, which
+// then reports the fault.
 //
-// Only faults (exception codes of warning or error severity) raised on the guarded thread while
-// the guarded call runs are taken; every other exception, and every exception on other threads,
-// goes on to the other handlers as if the guard were not there. Notifications of success or
-// informational severity (OutputDebugString's, thread naming, GCC's own C++ exceptions on
-// x86-64) are never taken, so a library that raises and handles them itself works as before.
+// The guard's frame is the outermost frame of the call, so it is asked last: a fault that the
+// library, or a system routine it calls, handles itself (a memory probe, its own handler frames,
+// its own C++ exceptions, vectored handlers) runs through those handlers exactly as it would
+// without the guard, and never reaches it. Only a fault that no handler inside the call takes is
+// contained. The library's frames are then unwound the way structured exception handling unwinds
+// them: each frame's termination handler runs (releasing what that frame held) before the thread
+// resumes.
 //
-// The handler is first in line: a fault that the library would have handled itself with a frame
-// handler of its own is taken as well, and the call counts as faulted. The library's frames are
-// abandoned, not unwound (its cleanup code does not run, and whatever it held stays held); a
-// library that faulted is not to be trusted further and is freed.
-//
-// When the guard cannot be set up (no thread-local slot left), the entry point is not called and
-// the call counts as faulted with code 0: an unguarded call could end the process.
+// Only faults (exception codes of warning or error severity) are taken; an escaping notification
+// of success or informational severity goes on outwards. On x86-64 the GCC runtime's C++
+// exceptions are such notifications: one that leaves the entry point is caught past the guard's
+// frame and counts as a fault with code 0. Exceptions on other threads never meet the guard: each
+// thread has its own chain of frames.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +34,8 @@ struct GuardedCall {
   std::uint32_t exceptionCode = 0;  // the fault's exception code; 0 for a C++ exception
 };
 
-// Calls `entry` on this thread with its faults contained. Never throws. Guarded calls may nest.
+// Calls `entry` on this thread with the faults that escape it contained. Never throws. Guarded
+// calls may nest; the innermost guard takes the fault.
 GuardedCall CallGuarded(EntryPoint entry) noexcept;
 
 }  // namespace quenlo::win32

@@ -3,13 +3,25 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
+
+#include "payload/archive_writer.h"
+#include "payload/byte_stream.h"
+#include "payload/record_stream.h"
 
 namespace quenlo::guitest {
 namespace {
 
 constexpr const char* kRecordKey = "Software\\QuenloBoFang";
+
+std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+}
 
 }  // namespace
 
@@ -39,6 +51,17 @@ void MakeSetupWithEmptyPayload(const std::filesystem::path& program,
   out.write(header.data(), static_cast<std::streamsize>(header.size()));
   out.close();
   if (!out) throw std::runtime_error("cannot append the image record to " + copy.string());
+}
+
+void MakeSetupWithFiles(const std::filesystem::path& program, const std::filesystem::path& copy,
+                        const std::vector<std::pair<std::string, std::filesystem::path>>& files) {
+  payload::FileSink sink(copy.string());
+  payload::ArchiveWriter writer(sink);
+  writer.WriteImage(ReadFileBytes(program));
+  for (const auto& [name, file] : files) {
+    writer.AppendRecord(name, payload::CompressRecord(ReadFileBytes(file)));
+  }
+  sink.Close();
 }
 
 InstallationRecord::InstallationRecord() { Delete(); }

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quenlo::guitest {
 
@@ -21,6 +23,12 @@ std::string WindowsPathForHost(const std::string& path);
 // runs its whole sequence. Throws std::runtime_error when the copy cannot be written.
 void MakeSetupWithEmptyPayload(const std::filesystem::path& program,
                                const std::filesystem::path& copy);
+
+// A copy of `program` at `copy` with a payload of `files`: each a record name (GBK, such as
+// "App\\Codec\\a.dll") and the file whose content the record holds, in the order given. Throws
+// std::runtime_error (or payload::IoError) when a file cannot be read or the copy written.
+void MakeSetupWithFiles(const std::filesystem::path& program, const std::filesystem::path& copy,
+                        const std::vector<std::pair<std::string, std::filesystem::path>>& files);
 
 // HKEY_LOCAL_MACHINE\Software\QuenloBoFang, the record of an earlier installation. The key is
 // deleted when the object is made and again when it ends, so every test starts and leaves

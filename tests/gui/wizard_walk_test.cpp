@@ -183,6 +183,32 @@ class WizardWalkTest : public testing::Test {
   HWND main_ = nullptr;
 };
 
+// The pages above are those of the program as it is shipped: with its application manifest
+// (resource 1 of type 24), which asks for administrator rights, names the systems from Vista to
+// 10/11, selects the version 6 common controls and declares no DPI awareness.
+TEST_F(WizardWalkTest, TheProgramCarriesItsManifest) {
+  const HMODULE image = LoadLibraryExW(program_.c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(image, nullptr);
+  const HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(found, nullptr) << "no manifest";
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(image, found))),
+                             SizeofResource(image, found));
+  FreeLibrary(image);
+  for (const char* part : {
+           R"(level="requireAdministrator")",
+           R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
+           "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+       }) {
+    EXPECT_NE(manifest.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+}
+
 TEST_F(WizardWalkTest, EveryPageFromWelcomeToFinish) {
   // The plain program carries no payload at all; with an empty one its install has nothing to
   // write but runs to the end.

@@ -3,6 +3,7 @@
 // world at the moment of a call.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -17,6 +18,7 @@ class FakeLibraries final : public platform::Libraries {
   struct Call {
     std::string path;
     std::string entryPoint;
+    std::uint32_t timeLimitMs;
   };
 
   // Every entry point of the library at `path` ends with `outcome`.
@@ -26,8 +28,8 @@ class FakeLibraries final : public platform::Libraries {
   // Runs at each call, before the outcome is returned.
   void OnCall(std::function<void(const Call&)> hook) { hook_ = std::move(hook); }
 
-  platform::EntryPointOutcome CallEntryPoint(const std::string& path,
-                                             const std::string& name) override;
+  platform::EntryPointOutcome CallEntryPoint(const std::string& path, const std::string& name,
+                                             std::uint32_t timeLimitMs) override;
 
   const std::vector<Call>& calls() const { return calls_; }
 

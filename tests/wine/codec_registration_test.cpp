@@ -10,6 +10,7 @@
 
 #include "payload/path.h"
 #include "platform/win32/backend.h"
+#include "platform/win32/process.h"
 #include "tests/unit/install/step_recorder.h"
 
 namespace quenlo {
@@ -49,8 +50,12 @@ class CodecLibrariesTest : public ::testing::Test {
     codecs = root + "\\Codec\\SysCodec\\";
     TearDown();  // what an interrupted earlier run left behind
     for (const std::string& folder : {root, root + "\\Codec", codecs}) {
-      ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+      // The folder of libraries that stay loaded (given up) cannot go.
+      ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) ||
+                  GetLastError() == ERROR_ALREADY_EXISTS)
+          << folder;
     }
+    SetEnvironmentVariableA("QUENLO_TEST_UNWOUND", nullptr);
   }
   void TearDown() override {
     for (const std::string& folder : {codecs, root + "\\Codec\\", root + "\\"}) {
@@ -107,16 +112,24 @@ TEST_F(CodecLibrariesTest, EachLibraryEndsAsItBehavesAndIsFreedAfterwards) {
        0xE0C0DEC5},
       {Library("handles_own_exceptions", codecs + "g.dll"), EntryPointOutcome::Kind::Returned, 0,
        0},
+      {Library("probes_memory", codecs + "i.dll"), EntryPointOutcome::Kind::Returned, 0, 0},
+      {Library("own_handler_frame", codecs + "j.dll"), EntryPointOutcome::Kind::Returned, 0, 0},
+      {Library("catches_own_exception", codecs + "k.dll"), EntryPointOutcome::Kind::Returned, 0, 0},
+      {Library("unwinds_own_frame", codecs + "l.dll"), EntryPointOutcome::Kind::Faulted, 0,
+       0xC0000005},
       {TextFile(codecs + "h.dll"), EntryPointOutcome::Kind::NotLoaded, 0, 0},
       {codecs + "missing.dll", EntryPointOutcome::Kind::NotLoaded, 0, 0},
   };
   for (const auto& c : cases) {
-    const EntryPointOutcome outcome = libraries->CallEntryPoint(c.path, "DllRegisterServer");
+    const EntryPointOutcome outcome =
+        libraries->CallEntryPoint(c.path, "DllRegisterServer", kRegistrationTimeLimitMs);
     EXPECT_EQ(outcome.kind, c.kind) << c.path;
     EXPECT_EQ(outcome.result, c.result) << c.path;
     EXPECT_EQ(outcome.exceptionCode, c.code) << c.path;
     EXPECT_EQ(GetModuleHandleA(c.path.c_str()), nullptr) << c.path;
   }
+  // The frame that the contained fault passed was unwound: its termination work ran.
+  EXPECT_EQ(GetEnvironmentVariableA("QUENLO_TEST_UNWOUND", nullptr, 0), 2u);
 }
 
 TEST_F(CodecLibrariesTest, RegisterCodecsShowsTheSuccessesAndLeavesNoLibraryLoaded) {
@@ -135,6 +148,9 @@ TEST_F(CodecLibrariesTest, RegisterCodecsShowsTheSuccessesAndLeavesNoLibraryLoad
            TextFile(codecs + "NotALibrary.dll"),
            Library("handles_own_exceptions", codecs + "HandlesOwn.dll"),
            TextFile(codecs + "keys.dat"),
+           Library("probes_memory", codecs + "Probes.dll"),
+           Library("unwinds_own_frame", codecs + "Unwinds.dll"),
+           Library("catches_own_exception", codecs + "CatchesOwn.ax"),
        }) {
     extracted.Add(path);
   }
@@ -144,9 +160,11 @@ TEST_F(CodecLibrariesTest, RegisterCodecsShowsTheSuccessesAndLeavesNoLibraryLoad
                                  {2, "正在注册解码器:   Registers.dll", 2},
                                  {2, "正在注册解码器:   ReturnsFalse.AX", 4},
                                  {2, "正在注册解码器:   HandlesOwn.dll", 9},
-                                 {100, "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。", 10},
+                                 {2, "正在注册解码器:   Probes.dll", 11},
+                                 {2, "正在注册解码器:   CatchesOwn.ax", 13},
+                                 {100, "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。", 13},
                              }));
-  EXPECT_EQ(session.Status.ProgressValue(), 10);
+  EXPECT_EQ(session.Status.ProgressValue(), 13);
   EXPECT_TRUE(EqualsIgnoringCase(ReadDefault(HKEY_CLASSES_ROOT, kClassServerKey), registers));
   // Nothing stays loaded: every file can be deleted at once.
   for (const std::string& file : files) {
@@ -166,6 +184,57 @@ TEST_F(CodecLibrariesTest, FlagOtherThanOneCallsDllUnregisterServer) {
   EXPECT_EQ(ReadDefault(HKEY_CLASSES_ROOT, kClassServerKey), "<absent>");
   EXPECT_FALSE(RegisterLibrary(*libraries, unregisterOnly, 1));
   EXPECT_TRUE(RegisterLibrary(*libraries, unregisterOnly, 2));
+}
+
+// A registration that never returns is given up; its library stays loaded (it still runs), and the
+// next library registers. The abandoned copies get names of their own, since a loaded library's
+// file can be neither replaced nor deleted.
+TEST_F(CodecLibrariesTest, ARegistrationThatNeverReturnsIsGivenUpAndTheNextRegisters) {
+  const std::string stuck = codecs + "Stuck" + std::to_string(GetCurrentProcessId());
+  const std::string given = Library("never_returns", stuck + "-a.dll");
+  const EntryPointOutcome outcome = libraries->CallEntryPoint(given, "DllRegisterServer", 200);
+  EXPECT_EQ(outcome.kind, EntryPointOutcome::Kind::TimedOut);
+  EXPECT_NE(GetModuleHandleA(given.c_str()), nullptr);
+  EXPECT_TRUE(win32::LibraryCallAbandoned());
+
+  SetupSession session;
+  testing::StepPauses pauses(session);
+  ExtractedFiles extracted;
+  extracted.Add(Library("never_returns", stuck + "-b.dll"));
+  extracted.Add(Library("registers_class", codecs + "Registers.dll"));
+  RegisterCodecs(session, pauses, *libraries, extracted);  // gives the first up after the limit
+  EXPECT_EQ(pauses.pauses(), (std::vector<Pause>{
+                                 {2, "正在注册解码器:   Registers.dll", 2},
+                                 {100, "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。", 2},
+                             }));
+}
+
+// At the setup's start the library search loses the program's folder and the current folder: a
+// codec's dependency comes from the system folder (where the setup's own copies lie during the
+// registration), not from a library of its name planted beside the program.
+TEST_F(CodecLibrariesTest, ADependencyComesFromTheSystemFolderNotFromBesideTheProgram) {
+  win32::PrepareProcess();
+  const std::string planted = ProgramFolder() + "quenlodep.dll";
+  ASSERT_NE(GetFileAttributesA(planted.c_str()), INVALID_FILE_ATTRIBUTES) << planted;
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  const std::string inSystem = std::string(system) + "\\quenlodep.dll";
+  ASSERT_TRUE(
+      CopyFileA((ProgramFolder() + "system\\quenlodep.dll").c_str(), inSystem.c_str(), FALSE));
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, current);
+  SetCurrentDirectoryA(ProgramFolder().c_str());  // the planted one is in the current folder too
+  SetEnvironmentVariableA("QUENLO_TEST_PLANTED_LOADED", nullptr);
+
+  const std::string codec = Library("imports_dependency", codecs + "Imports.dll");
+  const EntryPointOutcome outcome =
+      libraries->CallEntryPoint(codec, "DllRegisterServer", kRegistrationTimeLimitMs);
+  EXPECT_EQ(outcome.kind, EntryPointOutcome::Kind::Returned);
+  EXPECT_EQ(outcome.result, 0);  // the system folder's answer
+  EXPECT_EQ(GetEnvironmentVariableA("QUENLO_TEST_PLANTED_LOADED", nullptr, 0), 0u);
+
+  SetCurrentDirectoryA(current);
+  EXPECT_TRUE(DeleteFileA(inSystem.c_str())) << "the dependency stayed loaded";
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ TEST(RegisterLibraryTest, NonNegativeResultOfTheEntryPointTheFlagNames) {
       {kNoEntryPoint, false},
       {kNotLoaded, false},
       {EntryPointOutcome::Faulting(0xC0000005), false},
+      {EntryPointOutcome::TimingOut(), false},
   };
   for (const auto& [outcome, registered] : cases) {
     testing::FakeLibraries libraries;
@@ -52,6 +53,7 @@ TEST(RegisterLibraryTest, NonNegativeResultOfTheEntryPointTheFlagNames) {
   EXPECT_EQ(libraries.calls()[0].entryPoint, "DllRegisterServer");
   EXPECT_EQ(libraries.calls()[1].entryPoint, "DllUnregisterServer");
   EXPECT_EQ(libraries.calls()[2].entryPoint, "DllUnregisterServer");
+  for (const auto& call : libraries.calls()) EXPECT_EQ(call.timeLimitMs, kRegistrationTimeLimitMs);
 }
 
 class RegisterCodecsTest : public ::testing::Test {

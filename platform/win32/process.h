@@ -1,0 +1,22 @@
+// The setup process's own settings: what it sets for itself before anything else runs, and how
+// it ends.
+#pragma once
+
+namespace quenlo::win32 {
+
+// Run first thing in main, before anything loads a library:
+// - the system shows no error boxes of its own (no "no disk in drive" box when the folder checks
+//   ask an empty card reader, no box for a library that fails to load);
+// - libraries are never searched for in the setup program's own folder (say, a Downloads folder
+//   where anybody may have put a file of a system library's or a codec's dependency's name) or
+//   in the current folder: the default search is the system folder only where the system has
+//   that setting, and without the current folder elsewhere.
+void PrepareProcess();
+
+// Ends the process with `exitCode`, as returning from main would. When a library call was given
+// up (backend.h), the process ends at once instead, without the exit handlers and the libraries'
+// detach notifications: those take the loader and heap locks, which the abandoned call may hold
+// for ever.
+[[noreturn]] void EndProcess(int exitCode);
+
+}  // namespace quenlo::win32
