@@ -1,12 +1,15 @@
 // Extraction benchmark. In one run, side by side:
-//   - the extraction of a setup file with pacing off, against the same streams inflated into
-//     memory with plain zlib: MB/s of each and their ratio;
+//   - the extraction of a setup file with pacing off, against `cp -r` of the tree it makes (both
+//     writing new files on the same disk), and against the same streams inflated into memory
+//     with plain zlib and with libdeflate;
+//   - quenlo-pack's pack of that tree on one core and on all, and whether the outputs are the same;
 //   - the peak memory of the extraction above the process's baseline, for the given setup file
 //     and for a synthetic payload of 1 GiB holding one 512 MiB record;
 //   - the extraction with its pauses, against the sum of the pauses (the pacing floor).
 // Every scenario runs in a child process of its own, so each peak is its own.
 //
 //   extraction_bench SETUP.exe [--synthetic-mib N]   (N: size of the large record, default 512)
+#include <libdeflate.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -22,7 +25,11 @@
 #include "payload/archive_reader.h"
 #include "payload/archive_writer.h"
 #include "payload/extraction.h"
+#include "payload/record_stream.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/temp_dir.h"
+#include "tools/quenlo-pack/extract.h"
+#include "tools/quenlo-pack/pack.h"
 
 namespace {
 
@@ -93,6 +100,74 @@ std::vector<double> RawInflate(const std::string& path, std::size_t pieceSize) {
     seconds += Seconds(start);
   }
   return {inflated, seconds};
+}
+
+// libdeflate: every record's stored data read whole, then inflated whole into memory (the output
+// buffer sized by a first, untimed pass).
+std::vector<double> RawLibdeflate(const std::string& path) {
+  payload::FileSource source(path);
+  payload::ArchiveWalker walker(source);
+  libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+  double seconds = 0;
+  double inflated = 0;
+  std::vector<unsigned char> stored;
+  std::vector<unsigned char> output;
+  while (auto record = walker.Next()) {
+    if (record->IsImage()) break;
+    stored.resize(static_cast<std::size_t>(record->storedSize));
+    source.ReadAt(record->dataOffset, stored.data(), stored.size());
+    payload::MemorySource held(stored);
+    output.resize(static_cast<std::size_t>(payload::InflateStoredData(
+        held, 0, stored.size(), [](const unsigned char*, std::size_t) {}, 1 << 20)));
+    const auto start = Clock::now();
+    std::size_t produced = 0;
+    libdeflate_zlib_decompress(decompressor, stored.data(), stored.size(), output.data(),
+                               output.size(), &produced);
+    seconds += Seconds(start);
+    inflated += static_cast<double>(produced);
+  }
+  libdeflate_free_decompressor(decompressor);
+  return {inflated, seconds};
+}
+
+// quenlo-pack's extract of the setup file into a fresh folder, `cp -r` of the tree it made into
+// another, then quenlo-pack's pack of that tree on one thread and on one per core. Gives the
+// extract's and the copy's seconds, the two packing times, whether the two setup files are the
+// same, and the bytes packed.
+std::vector<double> ExtractCopyAndPack(const std::string& path) {
+  namespace fs = std::filesystem;
+  testing::TempDir scratch;
+  const fs::path tree = scratch.path() / "tree";
+  payload::FileSource source(path);
+  auto start = Clock::now();
+  packer::Extract(source, tree, nullptr);
+  const double extractSeconds = Seconds(start);
+  const std::string copy =
+      "cp -r '" + tree.string() + "' '" + (scratch.path() / "copy").string() + "'";
+  start = Clock::now();
+  if (std::system(copy.c_str()) != 0) return {};
+  const double copySeconds = Seconds(start);
+  std::vector<double> packSeconds;
+  std::vector<std::vector<char>> outputs;
+  double packed = 0;
+  for (const unsigned threads : {1u, 0u}) {
+    packer::PackOptions options;
+    options.image = fs::absolute(path);  // any file serves as the stub
+    options.from = tree;
+    options.output = scratch.path() / ("packed" + std::to_string(threads) + ".exe");
+    options.threads = threads;
+    start = Clock::now();
+    packed = static_cast<double>(packer::Pack(options).contentBytes);
+    packSeconds.push_back(Seconds(start));
+    std::ifstream in(options.output, std::ios::binary);
+    outputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return {extractSeconds,
+          copySeconds,
+          packSeconds[0],
+          packSeconds[1],
+          outputs[0] == outputs[1] ? 1.0 : 0.0,
+          packed};
 }
 
 // The extraction into a fresh folder tree. With `paced`, the pauses are really waited.
@@ -177,25 +252,33 @@ int main(int argc, char** argv) {
     largestMiB = static_cast<unsigned>(std::stoul(argv[3]));
   }
 
-  // The extraction takes the inflater's output 512 bytes at a time; plain zlib is measured with
-  // 1 MiB pieces and also with the same small ones, to show what the small pieces cost.
   const auto raw = InChild([&] { return RawInflate(setup, 1 << 20); });
-  const auto rawSmall = InChild([&] { return RawInflate(setup, 512); });
+  const auto whole = InChild([&] { return RawLibdeflate(setup); });
   const auto fast = InChild([&] { return Extract(setup, false); });
+  const auto copied = InChild([&] { return ExtractCopyAndPack(setup); });
   const auto paced = InChild([&] { return Extract(setup, true); });
-  if (raw.size() != 2 || rawSmall.size() != 2 || fast.size() != 4 || paced.size() != 4) {
+  if (raw.size() != 2 || whole.size() != 2 || fast.size() != 4 || copied.size() != 6 ||
+      paced.size() != 4) {
     std::fprintf(stderr, "a scenario failed\n");
     return 1;
   }
-  const double rawRate = raw[0] / raw[1] / 1e6;
   const double extractRate = fast[0] / fast[1] / 1e6;
   std::printf("setup file: %s (%.1f MB inflated)\n", setup.c_str(), fast[0] / 1e6);
-  std::printf("extraction, pacing off:   %8.1f MB/s\n", extractRate);
-  std::printf("plain zlib into memory:   %8.1f MB/s\n", rawRate);
-  std::printf("ratio extraction / zlib:  %8.2f   (goal >= 0.9)\n", extractRate / rawRate);
-  const double rawSmallRate = rawSmall[0] / rawSmall[1] / 1e6;
-  std::printf("plain zlib, 512-byte pieces: %5.1f MB/s   ratio extraction / that %.2f\n",
-              rawSmallRate, extractRate / rawSmallRate);
+  std::printf("cp -r of the inflated tree:   %8.3f s\n", copied[1]);
+  std::printf(
+      "setup's extraction, no pauses: %8.3f s   %8.1f MB/s   ratio to cp -r %.2f (goal <= 1.5)\n",
+      fast[1], extractRate, fast[1] / copied[1]);
+  std::printf("quenlo-pack extract:          %8.3f s   ratio to cp -r %.2f (goal <= 1.5)\n",
+              copied[0], copied[0] / copied[1]);
+  std::printf("plain zlib into memory:   %8.3f s   %8.1f MB/s\n", raw[1], raw[0] / raw[1] / 1e6);
+  std::printf("libdeflate into memory:   %8.3f s   %8.1f MB/s   (%.2f times zlib)\n", whole[1],
+              whole[0] / whole[1] / 1e6, raw[1] / whole[1]);
+  const unsigned cores = std::thread::hardware_concurrency();
+  std::printf("pack, 1 thread:           %8.3f s   %8.1f MB/s\n", copied[2],
+              copied[5] / copied[2] / 1e6);
+  std::printf("pack, %u threads:          %8.3f s   %8.1f MB/s   (%.2f times one; output %s)\n",
+              cores, copied[3], copied[5] / copied[3] / 1e6, copied[2] / copied[3],
+              copied[4] == 1.0 ? "the same" : "DIFFERENT");
   std::printf("paced extraction:         %8.3f s\n", paced[1]);
   std::printf("pacing floor (pauses):    %8.3f s   ratio %.2f\n", paced[3], paced[1] / paced[3]);
 
@@ -210,7 +293,7 @@ int main(int argc, char** argv) {
   }
   std::printf("peak memory above baseline, demo:      %6.1f MiB   (goal <= 16)\n", fast[2]);
   std::printf("peak memory above baseline, synthetic: %6.1f MiB   (goal <= 16)\n", big[2]);
-  std::printf("synthetic: extraction %.1f MB/s, plain zlib %.1f MB/s, ratio %.2f\n",
+  std::printf("synthetic: extraction %.1f MB/s, plain zlib into memory %.1f MB/s, ratio %.2f\n",
               big[0] / big[1] / 1e6, bigRaw[0] / bigRaw[1] / 1e6,
               (big[0] / big[1]) / (bigRaw[0] / bigRaw[1]));
   return 0;

@@ -1,9 +1,11 @@
 #include "payload/record_stream.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace quenlo::payload {
@@ -13,6 +15,56 @@ constexpr int kLevel = 6;
 constexpr int kWindowBits = 15;
 constexpr int kMemLevel = 8;
 constexpr std::size_t kInputChunk = 64 * 1024;
+
+// The extraction's inflater takes a record whole when its stored data and its output fit these
+// bounds, and streams it in pieces otherwise: memory stays bounded whatever a record's size.
+constexpr std::uint64_t kWholeStoredLimit = kLargestWholeRead;
+constexpr std::size_t kWholeOutputLimit = 1024 * 1024;
+constexpr std::size_t kStreamPiece = 64 * 1024;
+
+// libdeflate's state and the output buffer, kept per thread (the extraction's inflater and the
+// payload check each have one) instead of allocated per record.
+struct WholeInflater {
+  libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+  std::vector<unsigned char> output;
+  ~WholeInflater() { libdeflate_free_decompressor(decompressor); }
+};
+
+WholeInflater& ThreadWholeInflater() {
+  thread_local WholeInflater inflater;
+  return inflater;
+}
+
+// Inflates stored data held whole in memory with libdeflate. Nothing when the output would not
+// fit kWholeOutputLimit or the stream is broken: the caller streams it with zlib then, which
+// also words what is wrong with it.
+std::optional<std::uint64_t> InflateWhole(std::span<const unsigned char> stored,
+                                          const InflatedPiece& sink) {
+  WholeInflater& inflater = ThreadWholeInflater();
+  if (inflater.decompressor == nullptr) throw std::bad_alloc();
+  std::size_t capacity =
+      std::min(kWholeOutputLimit, std::max<std::size_t>(stored.size() * 4, 4096));
+  for (;;) {
+    if (inflater.output.size() < capacity) inflater.output.resize(capacity);
+    std::size_t used = 0;
+    std::size_t produced = 0;
+    const libdeflate_result result =
+        libdeflate_zlib_decompress_ex(inflater.decompressor, stored.data(), stored.size(),
+                                      inflater.output.data(), capacity, &used, &produced);
+    if (result == LIBDEFLATE_SUCCESS) {
+      if (used != stored.size()) {
+        throw StreamError(std::to_string(stored.size() - used) +
+                          " bytes follow the end of the stream");
+      }
+      if (produced != 0) sink(inflater.output.data(), produced);
+      return produced;
+    }
+    if (result != LIBDEFLATE_INSUFFICIENT_SPACE || capacity == kWholeOutputLimit) {
+      return std::nullopt;
+    }
+    capacity = std::min(kWholeOutputLimit, capacity * 2);
+  }
+}
 
 std::string ZlibReason(const z_stream& stream, int code) {
   if (stream.msg != nullptr) return stream.msg;
@@ -95,11 +147,21 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
   return inflated;
 }
 
+std::uint64_t InflateRecordData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
+                                const InflatedPiece& sink) {
+  if (size > kWholeStoredLimit) return InflateStoredData(source, offset, size, sink, kStreamPiece);
+  std::vector<unsigned char> stored(static_cast<std::size_t>(size));
+  source.ReadAt(offset, stored.data(), stored.size());
+  if (const std::optional<std::uint64_t> inflated = InflateWhole(stored, sink)) return *inflated;
+  MemorySource held(stored);
+  return InflateStoredData(held, 0, stored.size(), sink, kStreamPiece);
+}
+
 int InflateRecord(ByteSource& source, std::uint64_t offset, std::uint64_t size, ByteSink& output,
                   std::string* reason) {
   if (size == 0) return 0;
   try {
-    InflateStoredData(source, offset, size, [&](const unsigned char* data, std::size_t length) {
+    InflateRecordData(source, offset, size, [&](const unsigned char* data, std::size_t length) {
       output.Write(data, length);
     });
     return 0;

@@ -34,10 +34,20 @@ using InflatedPiece = std::function<void(const unsigned char* data, std::size_t 
 std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
                                 const InflatedPiece& sink, std::size_t pieceSize = 512);
 
-// The extraction's inflater: inflates one record's stored data into `output` in pieces of 512
-// bytes. Returns 0 on success and a negative status when the stream is broken or memory runs out
-// (`reason`, when given, then says why); empty stored data gives 0 and no output. Read and write
-// errors of the source and the output are not stream faults: they leave as payload::IoError.
+// The inflater of the extraction, the payload check and quenlo-pack: the same stream checks as
+// InflateStoredData, faster. A record whose stored data and output are small (most of a payload's
+// files) is read and inflated whole with libdeflate; a larger one, or one libdeflate finds
+// broken, is streamed through zlib in pieces of 64 KiB, so memory stays bounded and the fault is
+// worded as zlib words it. Empty stored data is a broken stream. Throws StreamError.
+std::uint64_t InflateRecordData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
+                                const InflatedPiece& sink);
+// The largest read it makes of the source: a small record's whole stored data.
+inline constexpr std::size_t kLargestWholeRead = 256 * 1024;
+
+// The extraction's form of it: inflates one record's stored data into `output`. Returns 0 on
+// success and a negative status when the stream is broken or memory runs out (`reason`, when
+// given, then says why); empty stored data gives 0 and no output. Read and write errors of the
+// source and the output are not stream faults: they leave as payload::IoError.
 int InflateRecord(ByteSource& source, std::uint64_t offset, std::uint64_t size, ByteSink& output,
                   std::string* reason = nullptr);
 

@@ -4,10 +4,15 @@ namespace quenlo {
 namespace {
 
 constexpr std::size_t kChunkBytes = 256 * 1024;
+constexpr std::size_t kSpareChunks = 2;
 
 }  // namespace
 
-WriteBehind::WriteBehind(platform::FileSystem& files) : files_(files), thread_([this] { Run(); }) {
+WriteBehind::WriteBehind(platform::FileSystem& files)
+    : WriteBehind(
+          [&files](const std::string& destination) { return files.BeginReplace(destination); }) {}
+
+WriteBehind::WriteBehind(FileOpener open) : open_(std::move(open)), thread_([this] { Run(); }) {
   chunk_.reserve(kChunkBytes);
 }
 
@@ -163,8 +168,9 @@ bool WriteBehind::Perform(Task& task) {
     if (task.kind == Task::Kind::Commit && !failure && !failedBefore && !task.destination.empty()) {
       committed_.push_back(task.destination);
     }
-    // The chunk's memory serves again; there are never more spares than the queue can hold.
-    if (task.kind == Task::Kind::Data && spare_.size() < kMaxQueuedBytes / kChunkBytes + 1) {
+    // The chunk's memory serves again. A few spares are enough for the worker, which takes one
+    // per chunk it fills: more would only keep memory once the queue has drained.
+    if (task.kind == Task::Kind::Data && spare_.size() < kSpareChunks) {
       task.data.clear();
       spare_.push_back(std::move(task.data));
     }
@@ -178,7 +184,7 @@ void WriteBehind::Apply(Task& task) {
   switch (task.kind) {
     case Task::Kind::Begin:
       pending_.reset();
-      pending_ = files_.BeginReplace(task.destination);
+      pending_ = open_(task.destination);
       pendingDestination_ = task.destination;
       break;
     case Task::Kind::Data:

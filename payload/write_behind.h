@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,9 +31,14 @@ namespace quenlo {
 class WriteBehind final : public payload::ByteSink {
  public:
   // At most this many bytes of file data wait in the queue.
-  static constexpr std::size_t kMaxQueuedBytes = 4u << 20;
+  static constexpr std::size_t kMaxQueuedBytes = 1u << 20;
+  // Starts the complete replacement of a destination; throws payload::IoError.
+  using FileOpener =
+      std::function<std::unique_ptr<platform::PendingFile>(const std::string& destination)>;
 
+  // The files go through `files` (BeginReplace), or through `open` (quenlo-pack's own files).
   explicit WriteBehind(platform::FileSystem& files);
+  explicit WriteBehind(FileOpener open);
   // Drops an unfinished file, lets the complete ones still queued reach their places, and ends
   // the thread. Never throws.
   ~WriteBehind() override;
@@ -74,7 +80,7 @@ class WriteBehind final : public payload::ByteSink {
   bool Perform(Task& task);
   void Apply(Task& task);
 
-  platform::FileSystem& files_;
+  FileOpener open_;
   std::vector<unsigned char> chunk_;  // the worker's data not handed over yet
 
   // Handing over costs a wake-up only when the other side sleeps: the writer takes every queued

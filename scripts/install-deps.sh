@@ -14,7 +14,7 @@ log() { printf '[install-deps] %s\n' "$*"; }
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
-  zlib1g-dev libjpeg62-turbo-dev
+  zlib1g-dev libjpeg62-turbo-dev libdeflate-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   xvfb fonts-wqy-zenhei imagemagick clang-format
   dpkg-dev locales
@@ -42,6 +42,14 @@ fi
 # Debian's own source package, once per Windows target (i686 for the product, x86_64 for the
 # tests on machines that run only 64-bit Wine). The deb-src entry is derived from the machine's
 # apt sources.
+ensure_deb_src() {
+  local src_list=/etc/apt/sources.list.d/quenlo-deb-src.sources
+  if [ ! -f "$src_list" ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$src_list" >/dev/null
+    $sudo apt-get update -qq
+  fi
+}
+
 build_libjpeg() {
   local triple=$1 processor=$2
   local prefix=$cache/libjpeg-$triple
@@ -50,11 +58,7 @@ build_libjpeg() {
     return
   fi
   log "cross-building libjpeg for $triple"
-  local src_list=/etc/apt/sources.list.d/quenlo-deb-src.sources
-  if [ ! -f "$src_list" ]; then
-    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$src_list" >/dev/null
-    $sudo apt-get update -qq
-  fi
+  ensure_deb_src
   mkdir -p "$cache/src"
   if ! ls "$cache"/src/libjpeg-turbo_*.orig.tar.* >/dev/null 2>&1; then
     (cd "$cache/src" && apt-get source --download-only -qq libjpeg-turbo >/dev/null 2>&1)
@@ -82,6 +86,33 @@ TC
   rm -rf "$work"
   log "libjpeg installed in $prefix"
 }
+# libdeflate for MinGW: the same way, from Debian's source package, with its own Makefile (the
+# static library only; AR given, since the Makefile cannot derive it from a -posix compiler name).
+build_libdeflate() {
+  local triple=$1
+  local prefix=$cache/libdeflate-$triple
+  if [ -f "$prefix/lib/libdeflate.a" ]; then
+    log "libdeflate for $triple present"
+    return
+  fi
+  log "cross-building libdeflate for $triple"
+  ensure_deb_src
+  mkdir -p "$cache/src"
+  if ! ls "$cache"/src/libdeflate_*.orig.tar.* >/dev/null 2>&1; then
+    (cd "$cache/src" && apt-get source --download-only -qq libdeflate >/dev/null 2>&1)
+  fi
+  local work=$cache/src/work-libdeflate-$triple
+  rm -rf "$work"
+  mkdir -p "$work"
+  tar -xf "$(ls "$cache"/src/libdeflate_*.orig.tar.* | head -n 1)" -C "$work" --strip-components=1
+  make -s -C "$work" CC="$triple-gcc-posix" AR="$triple-ar" libdeflatestatic.lib >/dev/null
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$work/libdeflatestatic.lib" "$prefix/lib/libdeflate.a"
+  cp "$work/libdeflate.h" "$prefix/include/"
+  rm -rf "$work"
+  log "libdeflate installed in $prefix"
+}
+
 # Wine maps Windows file names to Unix ones through the Unix locale: without a real zh_CN.UTF-8
 # locale, names with Chinese characters cannot be created.
 if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
@@ -91,4 +122,6 @@ fi
 
 build_libjpeg i686-w64-mingw32 x86
 build_libjpeg x86_64-w64-mingw32 AMD64
+build_libdeflate i686-w64-mingw32
+build_libdeflate x86_64-w64-mingw32
 log "done"

@@ -9,6 +9,7 @@
 
 #include "payload/archive_reader.h"
 #include "payload/folders.h"
+#include "payload/record_stream.h"
 #include "platform/forwarding_file_system.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/setup_file_builder.h"
@@ -298,7 +299,7 @@ TEST_F(ExtractionTest, ReadsTheSetupFileInBoundedPieces) {
   MeasuringFileSystem measuring(files);
   ExtractPayload(session, measuring, "D:\\Player", extracted);
   EXPECT_EQ(Read("D:\\Player\\large.bin"), large);
-  EXPECT_LE(measuring.largestRead, 64u * 1024);
+  EXPECT_LE(measuring.largestRead, payload::kLargestWholeRead);
 }
 
 TEST(ForceFolders, CreatesEachMissingFolderOutermostFirstButNeverARoot) {

@@ -114,5 +114,51 @@ TEST(InflateStoredData, RejectsAStreamThatNeedsAPresetDictionary) {
   EXPECT_NE(InflateError(out).find("dictionary"), std::string::npos);
 }
 
+
+// The extraction's inflater takes small records whole and streams large ones: both ways give the
+// content back and refuse every broken stream as zlib words it.
+TEST(InflateRecordData, BothWaysGiveTheContentAndRefuseEveryBrokenStream) {
+  std::mt19937 random(7);
+  Bytes incompressible(600 * 1024);  // stored above the whole-record bound: streamed
+  for (auto& byte : incompressible) byte = static_cast<unsigned char>(random());
+  const struct {
+    const char* what;
+    Bytes content;
+  } contents[] = {
+      {"small, taken whole", Noise(5000)},
+      {"small stored, too large an output to hold: streamed", Bytes(3 << 20, 'z')},
+      {"large stored: streamed", incompressible},
+  };
+  for (const auto& [what, content] : contents) {
+    SCOPED_TRACE(what);
+    const Bytes good = CompressRecord(content);
+    const auto inflate = [](const Bytes& stored) {
+      MemorySource source(stored);
+      Bytes out;
+      InflateRecordData(source, 0, stored.size(), [&](const unsigned char* data, std::size_t n) {
+        out.insert(out.end(), data, data + n);
+      });
+      return out;
+    };
+    EXPECT_EQ(inflate(good), content);
+
+    Bytes badAdler = good;
+    badAdler.back() ^= 0x01;
+    Bytes trailing = good;
+    trailing.push_back(0);
+    const Bytes truncated(good.begin(), good.end() - 3);
+    for (const auto& [broken, words] :
+         {std::pair{badAdler, "incorrect data check"}, std::pair{trailing, "1 bytes follow"},
+          std::pair{truncated, "ends before"}}) {
+      try {
+        inflate(broken);
+        ADD_FAILURE() << "accepted a stream that should fail with: " << words;
+      } catch (const StreamError& error) {
+        EXPECT_NE(std::string(error.what()).find(words), std::string::npos) << error.what();
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quenlo::payload

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "payload/write_behind.h"
 #include "platform/text_encoding.h"
 #include "tools/quenlo-pack/file_io.h"
 #include "tools/quenlo-pack/inspect.h"
@@ -53,6 +54,28 @@ fs::path PrepareDestination(const fs::path& to, const PayloadRecord& record, Fol
   return path;
 }
 
+// A destination as the writer thread is handed it: the path's UTF-8 form, which holds every name
+// on every system.
+std::string WriterKey(const fs::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+fs::path FromWriterKey(const std::string& key) {
+  return fs::path(std::u8string(key.begin(), key.end()));
+}
+
+// quenlo-pack's replacing file as the writer thread takes its files.
+class PendingReplacement final : public platform::PendingFile {
+ public:
+  explicit PendingReplacement(const fs::path& destination) : file_(destination) {}
+  void Write(const void* data, std::size_t size) override { file_.Write(data, size); }
+  void Commit() override { file_.Commit(); }
+
+ private:
+  ReplacingFile file_;
+};
+
 }  // namespace
 
 ExtractSummary Extract(payload::ByteSource& source, const fs::path& to, std::ostream* progressOut) {
@@ -68,17 +91,26 @@ ExtractSummary Extract(payload::ByteSource& source, const fs::path& to, std::ost
   Progress progress(progressOut, records.size() - 1, totalStored);
   ExtractSummary summary;
   std::uint64_t storedDone = 0;
-  for (const PayloadRecord& record : records) {
-    if (record.IsImage()) continue;
-    progress.Update(summary.files, storedDone, record.name);
-    const fs::path destination = PrepareDestination(to, record, folders);
-    ReplacingFile file(destination);
-    summary.bytes += InflateRecord(
-        source, record,
-        [&file](const unsigned char* data, std::size_t size) { file.Write(data, size); });
-    file.Commit();
-    ++summary.files;
-    storedDone += static_cast<std::uint64_t>(record.storedSize);
+  // Inflation here, file writing on the writer's thread behind it, as in the setup.
+  WriteBehind writer([](const std::string& destination) -> std::unique_ptr<platform::PendingFile> {
+    return std::make_unique<PendingReplacement>(FromWriterKey(destination));
+  });
+  try {
+    for (const PayloadRecord& record : records) {
+      if (record.IsImage()) continue;
+      progress.Update(summary.files, storedDone, record.name);
+      writer.BeginFile(WriterKey(PrepareDestination(to, record, folders)));
+      summary.bytes += InflateRecord(
+          source, record,
+          [&writer](const unsigned char* data, std::size_t size) { writer.Write(data, size); });
+      writer.CommitFile();
+      ++summary.files;
+      storedDone += static_cast<std::uint64_t>(record.storedSize);
+    }
+    writer.Drain();
+  } catch (...) {
+    writer.AbandonFile();  // the files before it are in place; this one never gets there
+    throw;
   }
   return summary;
 }

@@ -13,8 +13,6 @@ namespace {
 using payload::ArchiveError;
 using payload::PayloadRecord;
 
-constexpr std::size_t kPieceSize = 64 * 1024;
-
 std::uint64_t NamedStoredBytes(const std::vector<PayloadRecord>& records) {
   std::uint64_t total = 0;
   for (const PayloadRecord& record : records) {
@@ -67,8 +65,8 @@ void CheckNames(const std::vector<PayloadRecord>& records) {
 std::uint64_t InflateRecord(payload::ByteSource& source, const PayloadRecord& record,
                             const payload::InflatedPiece& sink) {
   try {
-    return payload::InflateStoredData(
-        source, record.dataOffset, static_cast<std::uint64_t>(record.storedSize), sink, kPieceSize);
+    return payload::InflateRecordData(source, record.dataOffset,
+                                      static_cast<std::uint64_t>(record.storedSize), sink);
   } catch (const payload::StreamError& error) {
     throw ArchiveError(DescribeRecord(record) + ": the stored data at offset " +
                            std::to_string(record.dataOffset) + " does not inflate: " + error.what(),
