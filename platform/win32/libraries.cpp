@@ -1,12 +1,13 @@
 // Libraries through kernel32: each call (load by full path, GetProcAddress, the entry point under
-// the fault guard, FreeLibrary) runs on a thread of its own that the caller waits for, up to the
+// the fault guard, FreeLibrary) runs on a helper thread that the caller waits for, up to the
 // call's time limit.
 //
-// A call that passes its limit is abandoned: the caller returns TimedOut and forgets it. What
-// the helper thread may still touch is only its own LibraryCall on the heap, which the two
-// threads share and the last one frees; the library is not freed by the caller, and the helper
-// frees it only when it comes back in time. Since such a thread may hold locks the process needs
-// to end normally, LibraryCallAbandoned() tells the program's exit (process.h) about it.
+// A call that passes its limit is abandoned: the caller returns TimedOut and forgets it and its
+// thread. What that thread may still touch is only what it shares with the caller on the heap
+// (the call, the thread's events), which the last of the two frees; the library is not freed by
+// the caller, and the helper frees it only when it comes back in time. Since such a thread may hold
+// locks the process needs to end normally, LibraryCallAbandoned() tells the program's exit
+// (process.h) about it.
 #include "platform/win32/backend.h"
 
 #include <windows.h>
@@ -61,36 +62,78 @@ void Run(LibraryCall& call) {
   if (!call.abandoned.load()) FreeLibrary(module);
 }
 
-DWORD WINAPI RunOnHelperThread(void* parameter) {
-  const std::unique_ptr<std::shared_ptr<LibraryCall>> handed(
-      static_cast<std::shared_ptr<LibraryCall>*>(parameter));
-  const std::shared_ptr<LibraryCall> call = *handed;
-  Run(*call);
-  return 0;
+// The thread that runs the calls, one after another, and what it shares with the caller; both
+// hold it, and the last one frees it. Starting a thread costs more than a registration under some
+// systems (every loaded library hears of each thread's start and end), so one thread serves every
+// call until a call of its is abandoned: that thread is left to it, and the next call gets a new
+// one.
+struct HelperThread {
+  HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);      // a call is waiting, or none
+  HANDLE finished = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // the call has its outcome
+  std::shared_ptr<LibraryCall> call;  // set before `wake`; none: the thread is to end
+  ~HelperThread() {
+    if (wake != nullptr) CloseHandle(wake);
+    if (finished != nullptr) CloseHandle(finished);
+  }
+};
+
+DWORD WINAPI ServeCalls(void* parameter) {
+  const std::unique_ptr<std::shared_ptr<HelperThread>> handed(
+      static_cast<std::shared_ptr<HelperThread>*>(parameter));
+  const std::shared_ptr<HelperThread> self = *handed;
+  for (;;) {
+    WaitForSingleObject(self->wake, INFINITE);
+    const std::shared_ptr<LibraryCall> call = self->call;
+    if (!call) return 0;
+    Run(*call);
+    SetEvent(self->finished);
+    if (call->abandoned.load()) return 0;  // given up on: the caller has gone on without it
+  }
+}
+
+std::shared_ptr<HelperThread> StartHelperThread() {
+  auto helper = std::make_shared<HelperThread>();
+  if (helper->wake == nullptr || helper->finished == nullptr) return nullptr;
+  auto handed = std::make_unique<std::shared_ptr<HelperThread>>(helper);
+  const HANDLE thread = CreateThread(nullptr, 0, &ServeCalls, handed.get(), 0, nullptr);
+  if (thread == nullptr) return nullptr;
+  handed.release();  // the thread's now
+  CloseHandle(thread);
+  return helper;
 }
 
 class Win32Libraries final : public platform::Libraries {
  public:
+  ~Win32Libraries() override {
+    if (!helper_) return;
+    helper_->call.reset();
+    SetEvent(helper_->wake);  // ends the thread; nothing waits for it
+  }
+
   platform::EntryPointOutcome CallEntryPoint(const std::string& path, const std::string& name,
                                              std::uint32_t timeLimitMs) override {
     const auto call = std::make_shared<LibraryCall>();
     call->path = path;
     call->name = name;
-    auto handed = std::make_unique<std::shared_ptr<LibraryCall>>(call);
-    const HANDLE thread = CreateThread(nullptr, 0, &RunOnHelperThread, handed.get(), 0, nullptr);
-    if (thread == nullptr) {
+    if (!helper_) helper_ = StartHelperThread();
+    if (!helper_) {
       // No thread to spare: the call runs here, without a limit, rather than not at all.
       Run(*call);
       return call->outcome;
     }
-    handed.release();  // the helper's now
-    const DWORD waited = WaitForSingleObject(thread, timeLimitMs);
-    CloseHandle(thread);
-    if (waited == WAIT_OBJECT_0) return call->outcome;
+    helper_->call = call;
+    SetEvent(helper_->wake);
+    if (WaitForSingleObject(helper_->finished, timeLimitMs) == WAIT_OBJECT_0) {
+      return call->outcome;
+    }
     call->abandoned = true;
     anyCallAbandoned = true;
+    helper_.reset();  // the thread keeps what it shares; the next call gets a thread of its own
     return platform::EntryPointOutcome::TimingOut();
   }
+
+ private:
+  std::shared_ptr<HelperThread> helper_;
 };
 
 }  // namespace
