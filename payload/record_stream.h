@@ -42,7 +42,7 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
 std::uint64_t InflateRecordData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
                                 const InflatedPiece& sink);
 // The largest read it makes of the source: a small record's whole stored data.
-inline constexpr std::size_t kLargestWholeRead = 256 * 1024;
+inline constexpr std::size_t kLargestWholeRead = 128 * 1024;
 
 // The extraction's form of it: inflates one record's stored data into `output`. Returns 0 on
 // success and a negative status when the stream is broken or memory runs out (`reason`, when
