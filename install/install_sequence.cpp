@@ -12,6 +12,8 @@
 namespace quenlo {
 namespace {
 
+constexpr const char* kCheckingLine = "正在检查安装文件，请稍候...";
+
 FailureCause CauseOf(payload::IoProblem problem) {
   switch (problem) {
     case payload::IoProblem::DiskFull:
@@ -65,6 +67,8 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
                         const std::string& installDir) {
   platform::FileSystem& files = platform.files;
   if (platform.check != nullptr) {
+    // Normally the check is done long before; on a slow disk the user is told what is waited for.
+    if (!platform.check->Done()) session.Status.PublishStatus(kCheckingLine);
     const PayloadCheck::Verdict& verdict = platform.check->Wait();
     if (!verdict.sound) {
       InstallFailure failure = DescribeFailure(InstallStep::CheckPayload, verdict.fault);

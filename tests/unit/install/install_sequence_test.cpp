@@ -97,7 +97,10 @@ TEST_F(InstallSequenceTest, ADamagedRecordEndsTheInstallAndLeavesTheSystemAsItWa
     fresh.InstallDir = "D:\\Player";
     std::optional<PayloadCheck> check;
     InstallPlatform withCheck = platform;
-    if (checked) withCheck.check = &check.emplace(files);
+    if (checked) {
+      withCheck.check = &check.emplace(files);
+      check->Wait();  // done before the install starts, as it normally is
+    }
     TInstallAndReg::Execute(fresh, withCheck);
 
     EXPECT_FALSE(fresh.Status.InstallFinished());
