@@ -2,11 +2,7 @@
 # system's (Debian's libdeflate-dev); the Windows builds link the static library that
 # scripts/install-deps.sh cross-builds from Debian's source package.
 if(WIN32)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(quenlo_libdeflate_triple i686-w64-mingw32)
-  else()
-    set(quenlo_libdeflate_triple x86_64-w64-mingw32)
-  endif()
+  set(quenlo_libdeflate_triple ${QUENLO_MINGW_TRIPLE})
   set(QUENLO_LIBDEFLATE_DIR "${PROJECT_SOURCE_DIR}/.deps/libdeflate-${quenlo_libdeflate_triple}"
       CACHE PATH "Static libdeflate for this Windows target (include/, lib/libdeflate.a)")
   if(NOT EXISTS "${QUENLO_LIBDEFLATE_DIR}/lib/libdeflate.a")
