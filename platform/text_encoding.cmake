@@ -1,7 +1,8 @@
 # Conversions between GBK, native file names and the console (platform/text_encoding.h), one
 # implementation per system. Included from platform/CMakeLists.txt.
 if(WIN32)
-  add_library(quenlo_text_encoding STATIC ${CMAKE_CURRENT_LIST_DIR}/win32/text_encoding.cpp)
+  add_library(quenlo_text_encoding STATIC ${CMAKE_CURRENT_LIST_DIR}/win32/text_encoding.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/win32/wide_text.cpp)
   target_link_libraries(quenlo_text_encoding PRIVATE shell32)
 else()
   add_library(quenlo_text_encoding STATIC ${CMAKE_CURRENT_LIST_DIR}/posix/text_encoding.cpp)

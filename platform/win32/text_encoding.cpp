@@ -12,6 +12,7 @@
 
 #include "payload/path.h"
 #include "platform/text_encoding.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::platform {
 namespace {
@@ -24,33 +25,6 @@ void AppendHexByte(std::string& out, unsigned value) {
   char text[8];
   std::snprintf(text, sizeof text, "<%02X>", value & 0xFFu);
   out += text;
-}
-
-// Nothing when a byte sequence is invalid in `codePage`.
-std::optional<std::wstring> ToWide(std::string_view text, UINT codePage) {
-  if (text.empty()) return std::wstring();
-  const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                                         static_cast<int>(text.size()), nullptr, 0);
-  if (length <= 0) return std::nullopt;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                      wide.data(), length);
-  return wide;
-}
-
-// Exact conversion to GBK: nothing when a character would need the default character.
-std::optional<std::string> WideToGbk(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  BOOL usedDefault = FALSE;
-  const int length =
-      WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                          nullptr, 0, nullptr, &usedDefault);
-  if (length <= 0 || usedDefault) return std::nullopt;
-  std::string gbk(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                      gbk.data(), length, nullptr, &usedDefault);
-  if (usedDefault) return std::nullopt;
-  return gbk;
 }
 
 // Conversion for display: characters the code page lacks become its default character.
@@ -73,12 +47,12 @@ UINT ConsoleCodePage() {
 }  // namespace
 
 std::optional<std::string> NativeNameToGbk(const std::filesystem::path& name) {
-  return WideToGbk(name.native());
+  return win32::GbkExact(name.native());
 }
 
 std::optional<std::filesystem::path> GbkToNativeName(std::string_view gbk) {
-  auto wide = ToWide(gbk, kGbk);
-  if (!wide || WideToGbk(*wide) != gbk) return std::nullopt;
+  auto wide = win32::WideExact(gbk);
+  if (!wide) return std::nullopt;
   return std::filesystem::path(*wide);
 }
 
@@ -94,7 +68,7 @@ std::string GbkToConsole(std::string_view gbk) {
     }
     const std::size_t length = IsGbkLeadByte(byte) && pos + 1 < gbk.size() ? 2 : 1;
     const std::string_view character = gbk.substr(pos, length);
-    if (auto wide = ToWide(character, kGbk)) {
+    if (auto wide = win32::WideExact(character)) {
       out += codePage == kGbk ? std::string(character) : WideToCodePage(*wide, codePage);
       pos += length;
     } else {

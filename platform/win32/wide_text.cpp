@@ -1,0 +1,72 @@
+// GBK <-> UTF-16 with code page 936. WC_NO_BEST_FIT_CHARS with lpUsedDefaultChar tells when a
+// character has no exact GBK encoding; a round trip catches what the flags do not (code page 936
+// maps a few bytes one-way).
+#include "platform/win32/wide_text.h"
+
+#include <windows.h>
+
+namespace quenlo::win32 {
+namespace {
+
+constexpr UINT kGbk = 936;
+
+std::wstring Convert(std::string_view gbk, DWORD flags, bool& valid) {
+  valid = true;
+  if (gbk.empty()) return {};
+  const int length =
+      MultiByteToWideChar(kGbk, flags, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+  if (length <= 0) {
+    valid = false;
+    return {};
+  }
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(kGbk, flags, gbk.data(), static_cast<int>(gbk.size()), wide.data(), length);
+  return wide;
+}
+
+std::string ToGbk(std::wstring_view wide, DWORD flags, BOOL* usedDefault) {
+  if (wide.empty()) return {};
+  const int length = WideCharToMultiByte(kGbk, flags, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, usedDefault);
+  if (length <= 0) return {};
+  std::string gbk(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(kGbk, flags, wide.data(), static_cast<int>(wide.size()), gbk.data(), length,
+                      nullptr, usedDefault);
+  return gbk;
+}
+
+}  // namespace
+
+std::wstring Wide(std::string_view gbk) {
+  bool valid = true;
+  std::wstring wide = Convert(gbk, MB_ERR_INVALID_CHARS, valid);
+  if (valid) return wide;
+  return Convert(gbk, 0, valid);
+}
+
+std::optional<std::wstring> WideExact(std::string_view gbk) {
+  bool valid = true;
+  std::wstring wide = Convert(gbk, MB_ERR_INVALID_CHARS, valid);
+  if (!valid) return std::nullopt;
+  // Bytes that decode but do not encode back the same way name no GBK text.
+  if (GbkExact(wide) != std::optional<std::string>(std::string(gbk))) return std::nullopt;
+  return wide;
+}
+
+std::optional<std::string> GbkExact(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  BOOL usedDefault = FALSE;
+  std::string gbk = ToGbk(wide, WC_NO_BEST_FIT_CHARS, &usedDefault);
+  if (gbk.empty() || usedDefault) return std::nullopt;
+  bool valid = true;
+  if (Convert(gbk, MB_ERR_INVALID_CHARS, valid) != wide || !valid) return std::nullopt;
+  return gbk;
+}
+
+std::string GbkLossy(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  std::string gbk = ToGbk(wide, 0, nullptr);
+  return gbk.empty() ? std::string(wide.size(), '?') : gbk;
+}
+
+}  // namespace quenlo::win32

@@ -1,0 +1,28 @@
+// Text at the system boundary. Every text and path in the portable code is GBK (code page 936);
+// the Win32 backend hands it to the wide ("W") functions as UTF-16 converted with code page 936
+// named explicitly, never through the ANSI code page, so the setup behaves the same on a Windows
+// of any language.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quenlo::win32 {
+
+// UTF-16 for GBK text. Bytes that are not valid GBK (a lone lead byte, say) become U+FFFD, so a
+// text shown on screen never disappears; a name such text forms matches no file.
+std::wstring Wide(std::string_view gbk);
+
+// Exact UTF-16 for GBK text; nothing when the bytes are not valid GBK.
+std::optional<std::wstring> WideExact(std::string_view gbk);
+
+// The GBK bytes of UTF-16 text; nothing when a character has no exact GBK encoding (no best-fit
+// substitution) or the text holds a lone surrogate.
+std::optional<std::string> GbkExact(std::wstring_view wide);
+
+// The GBK bytes of UTF-16 text for display and diagnostics: characters GBK cannot hold become
+// "?". Never use it for a name that reaches the file system or the registry.
+std::string GbkLossy(std::wstring_view wide);
+
+}  // namespace quenlo::win32
