@@ -7,6 +7,9 @@
 #     folder and the start-page task), saves a screenshot of each in build/demo/screenshots/, and
 #     quenlo-demo-check reports what the installation left: files, codec classes, file types,
 #     application record, shortcuts, start page. The job fails when anything is missing.
+# QUENLO_DEMO_LOCALES lists the system languages to walk and check the install under, each in a
+# fresh prefix of its own (default "zh_CN"; e.g. "zh_CN zh_TW en_US" for code pages 936, 950 and
+# 1252); the screenshots of a language other than zh_CN go to build/demo/screenshots/LANGUAGE/.
 # The product is 32-bit; where this machine cannot run 32-bit Wine, the same sources built for
 # x86-64 (the win64 tree) run instead.
 set -euo pipefail
@@ -26,20 +29,30 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
 fi
 cmake --build --preset "$tree" --target quenlo-uidrive quenlo-demo-check >/dev/null
 setup=$PWD/build/$tree/demo/QuenloSetup-demo.exe
-prefix=$PWD/build/demo/wine-$tree
-rm -rf "$prefix" "$prefix.lock"  # a machine without an earlier installation
-
 if [ -n "${DISPLAY:-}" ]; then
+  prefix=$PWD/build/demo/wine-$tree
+  rm -rf "$prefix" "$prefix.lock"  # a machine without an earlier installation
   echo "starting the setup on $DISPLAY"
   scripts/wine-run.sh --use-display --prefix "$prefix" "$setup"
   exit 0
 fi
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
-shots=$PWD/build/demo/screenshots
-rm -rf "$shots" && mkdir -p "$shots"
-script=build/demo/walk.txt
-cat >"$script" <<WALK
+
+# Walks the wizard under one system language in a fresh prefix and checks what it left.
+walk_and_check() {
+  local locale_name=$1 shots prefix script log status=0
+  shots=$PWD/build/demo/screenshots
+  prefix=$PWD/build/demo/wine-$tree
+  if [ "$locale_name" != zh_CN ]; then
+    shots=$shots/$locale_name
+    prefix=$prefix-$locale_name
+  fi
+  rm -rf "$prefix" "$prefix.lock"  # a machine without an earlier installation
+  rm -rf "$shots"/*.png "$shots"/*.bmp && mkdir -p "$shots"
+  script=build/demo/walk-$locale_name.txt
+  log=build/demo/walk-$locale_name.log
+  cat >"$script" <<WALK
 timeout 20000
 start $(winpath "$setup")
 wait-window SetupMain_Form
@@ -63,20 +76,24 @@ get Status_L
 click Cancel_Btn
 wait-exit
 WALK
-echo "walking the wizard with the UI driver (no display)"
-status=0
-scripts/wine-run.sh --prefix "$prefix" "build/$tree/tools/uidriver/quenlo-uidrive.exe" "$script" \
-  >build/demo/walk.log 2>&1 || status=$?
-grep -E '"ok":false|"command":"get"|"exitCode"' build/demo/walk.log || true
-for bmp in "$shots"/*.bmp; do convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"; done
-echo "screenshots: $(cd "$shots" && ls | tr '\n' ' ')(in build/demo/screenshots)"
-if [ "$status" != 0 ]; then
-  echo "the walk through the wizard failed (build/demo/walk.log has every step)" >&2
-  exit 1
-fi
+  echo "walking the wizard with the UI driver under $locale_name.UTF-8 (no display)"
+  QUENLO_WINE_LOCALE=$locale_name.UTF-8 scripts/wine-run.sh --prefix "$prefix" \
+    "build/$tree/tools/uidriver/quenlo-uidrive.exe" "$script" >"$log" 2>&1 || status=$?
+  grep -E '"ok":false|"command":"get"|"exitCode"' "$log" || true
+  for bmp in "$shots"/*.bmp; do convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"; done
+  echo "screenshots: $(cd "$shots" && ls *.png | tr '\n' ' ')(in ${shots#"$PWD"/})"
+  if [ "$status" != 0 ]; then
+    echo "the walk through the wizard failed ($log has every step)" >&2
+    return 1
+  fi
+  # The folder as the folder page showed it (the driver's JSON escapes its backslashes).
+  local folder
+  folder=$(sed -n 's/.*"command":"get","name":"Folder_E".*"text":"\([^"]*\)".*/\1/p' "$log" |
+    sed 's/\\\\/\\/g')
+  QUENLO_WINE_LOCALE=$locale_name.UTF-8 scripts/wine-run.sh --prefix "$prefix" \
+    "build/$tree/demo/quenlo-demo-check.exe" "$(winpath "$PWD/build/$tree/demo-payload")" "$folder"
+}
 
-# The folder as the folder page showed it (the driver's JSON escapes its backslashes).
-folder=$(sed -n 's/.*"command":"get","name":"Folder_E".*"text":"\([^"]*\)".*/\1/p' build/demo/walk.log |
-  sed 's/\\\\/\\/g')
-scripts/wine-run.sh --prefix "$prefix" "build/$tree/demo/quenlo-demo-check.exe" \
-  "$(winpath "$PWD/build/$tree/demo-payload")" "$folder"
+for locale_name in ${QUENLO_DEMO_LOCALES:-zh_CN}; do
+  walk_and_check "$locale_name"
+done

@@ -134,12 +134,16 @@ build_libdeflate() {
   log "libdeflate installed in $prefix"
 }
 
-# Wine maps Windows file names to Unix ones through the Unix locale: without a real zh_CN.UTF-8
-# locale, names with Chinese characters cannot be created.
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-  log "generating the zh_CN.UTF-8 locale"
-  $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
-fi
+# Wine maps Windows file names to Unix ones through the Unix locale: without a real UTF-8 locale,
+# names with Chinese characters cannot be created. Wine takes the system's ANSI code page from the
+# locale too: zh_CN (936) is the setup's own; zh_TW (950) and en_US (1252) are the other system
+# languages the tests run under.
+for locale_name in zh_CN zh_TW en_US; do
+  if ! locale -a 2>/dev/null | grep -qix "$locale_name.utf8"; then
+    log "generating the $locale_name.UTF-8 locale"
+    $sudo localedef -i "$locale_name" -f UTF-8 "$locale_name.UTF-8"
+  fi
+done
 
 build_libjpeg i686-w64-mingw32 x86
 build_libjpeg x86_64-w64-mingw32 AMD64

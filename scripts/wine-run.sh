@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine the way the tests need it: in a prefix of its own (created
-# once, then reused), on an Xvfb display of its own, with code page 936. Afterwards it stops
+# once, then reused), on an Xvfb display of its own, with code page 936 (or the system language
+# QUENLO_WINE_LOCALE names, e.g. zh_TW.UTF-8 for 950, en_US.UTF-8 for 1252). Afterwards it stops
 # exactly what it started: the prefix's wineserver and its own Xvfb, by PID.
 #
 #   scripts/wine-run.sh [--prefix DIR] [--use-display] PROGRAM.exe [ARGS...]
@@ -46,7 +47,8 @@ prefix=$(realpath -m "$prefix")
 
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 2>/dev/null
+locale_name=${QUENLO_WINE_LOCALE:-zh_CN.UTF-8}
+export LANG=$locale_name LC_ALL=$locale_name 2>/dev/null
 
 xvfb_pid=""
 cleanup() {

@@ -190,32 +190,44 @@ void Release(Interface*& pointer) {
 }  // namespace
 
 std::optional<LinkProperties> ReadLink(const std::string& linkPath) {
-  IShellLinkA* link = nullptr;
+  IShellLinkW* link = nullptr;
   IPersistFile* file = nullptr;
   std::optional<LinkProperties> result;
   const std::wstring wide = uidriver::GbkToWide(linkPath);
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link))) &&
       SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
       GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES &&
       SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-    char text[MAX_PATH * 2] = {};
+    constexpr int kLength = MAX_PATH * 2;
+    wchar_t text[kLength] = {};
+    // Read back as UTF-16: a character lost to GBK shows as '?' and fails the comparison.
+    const auto gbk = [&text] {
+      std::string converted = uidriver::WideToGbk(text).value_or("?");
+      text[0] = L'\0';
+      return converted;
+    };
     LinkProperties properties;
-    link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-    properties.target = text;
-    text[0] = '\0';
-    link->GetWorkingDirectory(text, sizeof text);
-    properties.workingFolder = text;
-    text[0] = '\0';
-    link->GetArguments(text, sizeof text);
-    properties.arguments = text;
-    text[0] = '\0';
-    link->GetDescription(text, sizeof text);
-    properties.description = text;
-    text[0] = '\0';
+    link->GetPath(text, kLength, nullptr, SLGP_RAWPATH);
+    properties.target = gbk();
+    // The item list is what the shell opens. Its path is the target too: on a system whose code
+    // page lacks a character of the path, the link's stored plain path may carry '?' where the
+    // item list still names the file exactly (the way Wine saves links).
+    LPITEMIDLIST items = nullptr;
+    if (SUCCEEDED(link->GetIDList(&items)) && items != nullptr) {
+      if (SHGetPathFromIDListW(items, text)) properties.target = gbk();
+      text[0] = L'\0';
+      CoTaskMemFree(items);
+    }
+    link->GetWorkingDirectory(text, kLength);
+    properties.workingFolder = gbk();
+    link->GetArguments(text, kLength);
+    properties.arguments = gbk();
+    link->GetDescription(text, kLength);
+    properties.description = gbk();
     int iconIndex = 0;
-    link->GetIconLocation(text, sizeof text, &iconIndex);
-    properties.iconLocation = text;
+    link->GetIconLocation(text, kLength, &iconIndex);
+    properties.iconLocation = gbk();
     WORD hotkey = 0;
     link->GetHotkey(&hotkey);
     properties.hotkey = hotkey;
@@ -228,13 +240,16 @@ std::optional<LinkProperties> ReadLink(const std::string& linkPath) {
 
 std::optional<std::string> ReadRegistryString(const std::string& root, const std::string& key,
                                               const std::string& value) {
-  char buffer[1024] = {};
-  DWORD size = sizeof buffer - 1;
-  if (RegGetValueA(RootByName(root), key.c_str(), value.empty() ? nullptr : value.c_str(),
+  wchar_t buffer[1024] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  const std::wstring wideKey = uidriver::GbkToWide(key);
+  const std::wstring wideValue = uidriver::GbkToWide(value);
+  if (RegGetValueW(RootByName(root), wideKey.c_str(), value.empty() ? nullptr : wideValue.c_str(),
                    RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  return std::string(buffer);
+  // Stored as UTF-16; a character GBK lacks means the value is not what the setup wrote.
+  return uidriver::WideToGbk(buffer).value_or("?");
 }
 
 std::vector<std::string> ExpectedLinkPaths() {

@@ -58,15 +58,25 @@ bool SetString(HKEY key, const char* valueName, const char* value) {
                         static_cast<DWORD>(lstrlenA(value) + 1)) == ERROR_SUCCESS;
 }
 
-// Creates (or opens) `subKey` under HKCR and sets its default value and, if given, one more.
-bool WriteKey(const char* subKey, const char* defaultValue, const char* valueName = nullptr,
-              const char* value = nullptr) {
+// The path is written as UTF-16, so that a folder with characters outside the system's code page
+// is registered as it is.
+bool SetPath(HKEY key, const wchar_t* path) {
+  return RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
+                        static_cast<DWORD>((lstrlenW(path) + 1) * sizeof(wchar_t))) ==
+         ERROR_SUCCESS;
+}
+
+// Creates (or opens) `subKey` under HKCR and sets its default value (a text or a path) and, if
+// given, one more.
+bool WriteKey(const char* subKey, const char* defaultValue, const wchar_t* defaultPath = nullptr,
+              const char* valueName = nullptr, const char* value = nullptr) {
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CLASSES_ROOT, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                       nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  bool written = SetString(key, nullptr, defaultValue);
+  bool written =
+      defaultPath != nullptr ? SetPath(key, defaultPath) : SetString(key, nullptr, defaultValue);
   if (written && valueName != nullptr) written = SetString(key, valueName, value);
   RegCloseKey(key);
   return written;
@@ -89,12 +99,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
 }
 
 STDAPI DllRegisterServer() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(thisModule, path, MAX_PATH);
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(thisModule, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return SELFREG_E_CLASS;
   const Identity identity = ReadIdentity();
   if (!WriteKey(identity.classKey, identity.name) ||
-      !WriteKey(identity.serverKey, path, "ThreadingModel", "Both")) {
+      !WriteKey(identity.serverKey, nullptr, path, "ThreadingModel", "Both")) {
     return SELFREG_E_CLASS;
   }
   return S_OK;

@@ -15,11 +15,12 @@
 #include <vector>
 
 #include "demo/player/command_line.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
-constexpr const char* kNameProperty = "QuenloName";
-constexpr const char* kWindowClass = "QuenloDemoPlayer";
+constexpr const wchar_t* kNameProperty = L"QuenloName";
+constexpr const wchar_t* kWindowClass = L"QuenloDemoPlayer";
 constexpr int kCloseId = 100;
 
 struct Texts {
@@ -31,7 +32,7 @@ struct Texts {
 
 struct Control {
   const char* name;
-  const char* className;
+  const wchar_t* className;
   DWORD style;
   int x, y, width, height;
   int id;
@@ -42,18 +43,18 @@ struct Control {
 // The window's layout: one row per control, in client coordinates.
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 const Control kControls[] = {
-    {"Caption1_L", "Static", kLabel, 12, 12, 80, 16, 0, "命令行："},
-    {"CommandLine_L", "Static", kLabel | SS_EDITCONTROL, 96, 12, 480, 48, 0, nullptr,
+    {"Caption1_L", L"Static", kLabel, 12, 12, 80, 16, 0, "命令行："},
+    {"CommandLine_L", L"Static", kLabel | SS_EDITCONTROL, 96, 12, 480, 48, 0, nullptr,
      &Texts::commandLine},
-    {"Caption2_L", "Static", kLabel, 12, 68, 80, 16, 0, "参数："},
-    {"Arguments_L", "Static", kLabel, 96, 68, 480, 96, 0, nullptr, &Texts::arguments},
-    {"Caption3_L", "Static", kLabel, 12, 172, 80, 16, 0, "请求："},
-    {"Request_L", "Static", kLabel, 96, 172, 480, 80, 0, nullptr, &Texts::request},
-    {"Close_Btn", "Button", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 496, 264, 80, 24,
-     kCloseId, "关闭"},
+    {"Caption2_L", L"Static", kLabel, 12, 68, 80, 16, 0, "参数："},
+    {"Arguments_L", L"Static", kLabel, 96, 68, 480, 96, 0, nullptr, &Texts::arguments},
+    {"Caption3_L", L"Static", kLabel, 12, 172, 80, 16, 0, "请求："},
+    {"Request_L", L"Static", kLabel, 96, 172, 480, 80, 0, nullptr, &Texts::request},
+    {"Close_Btn", L"Button", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 496, 264, 80,
+     24, kCloseId, "关闭"},
 };
 
-Texts TextsFor(const char* commandLine) {
+Texts TextsFor(const std::string& commandLine) {
   namespace demo = quenlo::demo;
   const demo::SplitLine split = demo::SplitCommandLine(commandLine);
   Texts texts;
@@ -70,13 +71,13 @@ Texts TextsFor(const char* commandLine) {
 }
 
 void Name(HWND window, const char* name) {
-  SetPropA(window, kNameProperty,
-           reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GlobalAddAtomA(name))));
+  const ATOM atom = GlobalAddAtomW(quenlo::win32::Wide(name).c_str());
+  SetPropW(window, kNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
 }
 
 void Unname(HWND window) {
   const auto atom =
-      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(RemovePropA(window, kNameProperty)));
+      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(RemovePropW(window, kNameProperty)));
   if (atom != 0) GlobalDeleteAtom(atom);
 }
 
@@ -89,12 +90,12 @@ void CreateControls(HWND window, const Texts& texts) {
   const auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const Control& control : kControls) {
     const char* text = control.text != nullptr ? (texts.*control.text).c_str() : control.fixedText;
-    HWND child = CreateWindowExA(0, control.className, text, control.style, control.x, control.y,
-                                 control.width, control.height, window,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                 GetModuleHandleA(nullptr), nullptr);
+    HWND child = CreateWindowExW(0, control.className, quenlo::win32::Wide(text).c_str(),
+                                 control.style, control.x, control.y, control.width, control.height,
+                                 window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                 GetModuleHandleW(nullptr), nullptr);
     if (child == nullptr) continue;
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     Name(child, control.name);
   }
 }
@@ -102,7 +103,7 @@ void CreateControls(HWND window, const Texts& texts) {
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: {
-      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       CreateControls(window, *static_cast<const Texts*>(create->lpCreateParams));
       Name(window, "Player_Form");
       return 0;
@@ -118,16 +119,17 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  const Texts texts = TextsFor(GetCommandLineA());
+  // The command line as GBK whatever the system's language; '?' stands for a character GBK lacks.
+  const Texts texts = TextsFor(quenlo::win32::GbkLossy(GetCommandLineW()));
 
-  WNDCLASSEXA windowClass = {};
+  WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProcedure;
   windowClass.hInstance = instance;
@@ -135,23 +137,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kWindowClass;
-  if (RegisterClassExA(&windowClass) == 0) return 1;
+  if (RegisterClassExW(&windowClass) == 0) return 1;
 
   RECT frame = {0, 0, 588, 300};
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   AdjustWindowRect(&frame, style, FALSE);
-  HWND window = CreateWindowExA(0, kWindowClass, texts.caption.c_str(), style, CW_USEDEFAULT,
-                                CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                                nullptr, nullptr, instance, const_cast<Texts*>(&texts));
+  HWND window = CreateWindowExW(0, kWindowClass, quenlo::win32::Wide(texts.caption).c_str(), style,
+                                CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                                frame.bottom - frame.top, nullptr, nullptr, instance,
+                                const_cast<Texts*>(&texts));
   if (window == nullptr) return 1;
   ShowWindow(window, show);
   UpdateWindow(window);
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (IsDialogMessageA(window, &message)) continue;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(window, &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
 }

@@ -15,27 +15,28 @@
 #include "platform/win32/backend.h"
 #include "platform/win32/control_names.h"
 #include "platform/win32/ui_backend.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
 namespace {
 
-constexpr const char* kApplicationClass = "QuenloApplication";
+constexpr const wchar_t* kApplicationClass = L"QuenloApplication";
 
 LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCDESTROY) ClearControlName(window);
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 std::string DefaultTitle() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name = FileNamePart(path);
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::string name = FileNamePart(GbkLossy(path));
   const std::string extension = ExtensionPart(name);
   return name.substr(0, name.size() - extension.size());
 }
 
 // The program's icon in resources/setup.rc.
-constexpr const char* kProgramIcon = "MAINICON";
+constexpr const wchar_t* kProgramIcon = L"MAINICON";
 
 class Win32Application final : public platform::Application {
  public:
@@ -51,21 +52,21 @@ class Win32Application final : public platform::Application {
 
   void Initialize() override {
     comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
-    WNDCLASSA windowClass = {};
+    WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = ApplicationWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hIcon = LoadIconA(windowClass.hInstance, kProgramIcon);
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hIcon = LoadIconW(windowClass.hInstance, kProgramIcon);
     windowClass.lpszClassName = kApplicationClass;
-    RegisterClassA(&windowClass);
+    RegisterClassW(&windowClass);
     // A visible window of no size: it owns the taskbar button and shows nothing.
-    window_ = CreateWindowExA(0, kApplicationClass, DefaultTitle().c_str(),
+    window_ = CreateWindowExW(0, kApplicationClass, Wide(DefaultTitle()).c_str(),
                               WS_POPUP | WS_VISIBLE | WS_SYSMENU, 0, 0, 0, 0, nullptr, nullptr,
                               windowClass.hInstance, nullptr);
     if (window_ != nullptr) SetControlName(window_, "Application");
   }
 
   void SetTitle(const std::string& title) override {
-    if (window_ != nullptr) SetWindowTextA(window_, title.c_str());
+    if (window_ != nullptr) SetWindowTextW(window_, Wide(title).c_str());
   }
 
   void RunMainWindow() override {

@@ -1,16 +1,17 @@
 #include "platform/win32/control_names.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
 
 void SetControlName(HWND window, const char* name) {
-  const ATOM atom = GlobalAddAtomA(name);
+  const ATOM atom = GlobalAddAtomW(Wide(name).c_str());
   if (atom != 0)
-    SetPropA(window, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
+    SetPropW(window, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
 }
 
 void ClearControlName(HWND window) {
   const auto atom =
-      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(RemovePropA(window, kControlNameProperty)));
+      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(RemovePropW(window, kControlNameProperty)));
   if (atom != 0) GlobalDeleteAtom(atom);
 }
 

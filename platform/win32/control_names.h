@@ -9,7 +9,7 @@
 
 namespace quenlo::win32 {
 
-inline constexpr const char* kControlNameProperty = "QuenloName";
+inline constexpr const wchar_t* kControlNameProperty = L"QuenloName";
 
 void SetControlName(HWND window, const char* name);
 // Call from WM_NCDESTROY.

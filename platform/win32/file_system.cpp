@@ -1,4 +1,4 @@
-// Files and folders through kernel32's ANSI calls.
+// Files and folders through kernel32's wide calls: GBK paths become UTF-16 with code page 936.
 #include <windows.h>
 // after windows.h
 #include <mmsystem.h>
@@ -7,15 +7,16 @@
 #include <string>
 
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
 namespace {
 
 std::string ErrorText(DWORD code) {
-  char buffer[256] = {};
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, code, 0, buffer, sizeof buffer, nullptr);
-  std::string text(buffer, length);
+  wchar_t buffer[256] = {};
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, buffer, 256, nullptr);
+  std::string text = GbkLossy(std::wstring_view(buffer, length));
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
     text.pop_back();
   }
@@ -90,11 +91,11 @@ class ReplacementFile final : public platform::PendingFile {
       : file_(file),
         destination_(std::move(destination)),
         temporary_(std::move(temporary)),
-        replacing_(GetFileAttributesA(destination_.c_str()) != INVALID_FILE_ATTRIBUTES) {}
+        replacing_(GetFileAttributesW(WidePath(destination_).c_str()) != INVALID_FILE_ATTRIBUTES) {}
 
   ~ReplacementFile() override {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    if (!committed_) DeleteFileA(temporary_.c_str());
+    if (!committed_) DeleteFileW(WidePath(temporary_).c_str());
   }
 
   void Write(const void* data, std::size_t size) override {
@@ -125,7 +126,7 @@ class ReplacementFile final : public platform::PendingFile {
     const BOOL closed = CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
     if (!closed) throw LastError("cannot finish", destination_);
-    if (!MoveFileExA(temporary_.c_str(), destination_.c_str(),
+    if (!MoveFileExW(WidePath(temporary_).c_str(), WidePath(destination_).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       throw LastError("cannot replace", destination_);
     }
@@ -146,47 +147,50 @@ class Win32FileSystem final : public platform::FileSystem {
   ~Win32FileSystem() override { timeEndPeriod(1); }
 
   bool FileExists(const std::string& path) override {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   bool FolderExists(const std::string& path) override {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   bool CreateFolder(const std::string& path) override {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    return CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
   }
 
   bool RemoveFile(const std::string& path) override {
-    if (DeleteFileA(path.c_str())) return true;
+    const std::wstring wide = WidePath(path);
+    if (DeleteFileW(wide.c_str())) return true;
     // A read-only file goes too: it is one of the install's own, replaced or given up.
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {
       return false;
     }
-    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (DeleteFileA(path.c_str())) return true;
-    SetFileAttributesA(path.c_str(), attributes);
+    SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (DeleteFileW(wide.c_str())) return true;
+    SetFileAttributesW(wide.c_str(), attributes);
     return false;
   }
 
   void RenameFile(const std::string& from, const std::string& to) override {
-    if (!MoveFileExA(from.c_str(), to.c_str(), 0)) throw LastError("cannot rename", from);
+    if (!MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), 0))
+      throw LastError("cannot rename", from);
   }
 
   bool RemoveFolder(const std::string& path) override {
-    return RemoveDirectoryA(path.c_str()) != 0;
+    return RemoveDirectoryW(WidePath(path).c_str()) != 0;
   }
 
   bool RemoveFileAtRestart(const std::string& path) override {
-    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    return MoveFileExW(WidePath(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
   }
 
   std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file =
+        CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       throw LastError("cannot open", path);
     }
@@ -203,7 +207,7 @@ class Win32FileSystem final : public platform::FileSystem {
     static std::atomic<unsigned> counter{0};
     const std::string temporary = path + ".~" + std::to_string(GetCurrentProcessId()) + "-" +
                                   std::to_string(counter++) + ".tmp";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(WidePath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       throw LastError("cannot create", path);
@@ -212,31 +216,35 @@ class Win32FileSystem final : public platform::FileSystem {
   }
 
   std::string ModulePath() override {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
       const DWORD length =
-          GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+          GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
       if (length < path.size()) {
         path.resize(length);
-        return path;
+        // A folder GBK cannot name: the setup file then cannot be opened for its payload,
+        // which reads as no payload at all instead of some other file's.
+        return GbkExact(path).value_or(std::string());
       }
       path.resize(path.size() * 2);
     }
   }
 
   std::string SystemFolder() override {
-    char buffer[256] = {};
-    const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
-    return length < sizeof buffer ? std::string(buffer, length) : std::string();
+    wchar_t buffer[256] = {};
+    const UINT length = GetSystemDirectoryW(buffer, 256);
+    if (length == 0 || length >= 256) return std::string();
+    return GbkExact(std::wstring_view(buffer, length)).value_or(std::string());
   }
 
   platform::DriveType QueryDriveType(const std::string& root) override {
-    return static_cast<platform::DriveType>(GetDriveTypeA(root.c_str()));
+    return static_cast<platform::DriveType>(GetDriveTypeW(WidePath(root).c_str()));
   }
 
   std::optional<platform::DiskSpace> GetDiskSpace(const std::string& path) override {
     ULARGE_INTEGER forCaller, total, free;
-    if (!GetDiskFreeSpaceExA(path.c_str(), &forCaller, &total, &free)) return std::nullopt;
+    if (!GetDiskFreeSpaceExW(WidePath(path).c_str(), &forCaller, &total, &free))
+      return std::nullopt;
     return platform::DiskSpace{forCaller.QuadPart, total.QuadPart, free.QuadPart};
   }
 

@@ -9,6 +9,7 @@
 // locks the process needs to end normally, LibraryCallAbandoned() tells the program's exit
 // (process.h) about it.
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 
 #include <windows.h>
 
@@ -35,10 +36,11 @@ struct LibraryCall {
 // brought them), in its own folder first and then the system's default order, from which the
 // program's start (process.h) has taken the current folder out.
 HMODULE LoadByFullPath(const std::string& path) {
-  HMODULE module = LoadLibraryExA(path.c_str(), nullptr,
+  const std::wstring widePath = WidePath(path);
+  HMODULE module = LoadLibraryExW(widePath.c_str(), nullptr,
                                   LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
-    module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    module = LoadLibraryExW(widePath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   }
   return module;
 }
@@ -68,8 +70,8 @@ void Run(LibraryCall& call) {
 // call until a call of its is abandoned: that thread is left to it, and the next call gets a new
 // one.
 struct HelperThread {
-  HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);      // a call is waiting, or none
-  HANDLE finished = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // the call has its outcome
+  HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);      // a call is waiting, or none
+  HANDLE finished = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // the call has its outcome
   std::shared_ptr<LibraryCall> call;  // set before `wake`; none: the thread is to end
   ~HelperThread() {
     if (wake != nullptr) CloseHandle(wake);

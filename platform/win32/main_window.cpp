@@ -1,4 +1,5 @@
 #include "platform/win32/main_window.h"
+#include "platform/win32/wide_text.h"
 
 #include <commctrl.h>
 
@@ -11,7 +12,7 @@
 namespace quenlo::win32 {
 namespace {
 
-constexpr const char* kMainWindowClass = "TSetupMain_Form";
+constexpr const wchar_t* kMainWindowClass = L"TSetupMain_Form";
 constexpr const char* kMainWindowName = "SetupMain_Form";
 constexpr int kClientWidth = 561;
 constexpr int kClientHeight = 371;
@@ -28,15 +29,15 @@ bool IsWithin(HWND window, HWND ancestor) {
 std::unique_ptr<MainWindow> MainWindow::Make(HWND owner) {
   INITCOMMONCONTROLSEX commonControls = {sizeof commonControls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&commonControls);
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass = {};
-  if (!GetClassInfoA(instance, kMainWindowClass, &windowClass)) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW windowClass = {};
+  if (!GetClassInfoW(instance, kMainWindowClass, &windowClass)) {
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kMainWindowClass;
-    RegisterClassA(&windowClass);
+    RegisterClassW(&windowClass);
   }
 
   RECT frame = {0, 0, kClientWidth, kClientHeight};
@@ -48,7 +49,7 @@ std::unique_ptr<MainWindow> MainWindow::Make(HWND owner) {
 
   std::unique_ptr<MainWindow> window(new MainWindow());
   // WM_NCCREATE stores the object with the window and sets hwnd_.
-  CreateWindowExA(kExStyle, kMainWindowClass, "", kStyle, left, top, width, height, owner, nullptr,
+  CreateWindowExW(kExStyle, kMainWindowClass, L"", kStyle, left, top, width, height, owner, nullptr,
                   instance, window.get());
   if (window->hwnd_ == nullptr) return nullptr;
   window->endsLoop_ = true;
@@ -123,7 +124,7 @@ void MainWindow::Destroy(ui::Control& control) {
 
 void MainWindow::SetCaption(const std::string& caption) {
   caption_ = caption;
-  if (hwnd_ != nullptr) SetWindowTextA(hwnd_, caption.c_str());
+  if (hwnd_ != nullptr) SetWindowTextW(hwnd_, Wide(caption).c_str());
 }
 
 std::string MainWindow::Caption() const { return caption_; }
@@ -139,7 +140,7 @@ void MainWindow::StopTimer() {
 }
 
 int MainWindow::ShowMessage(const std::string& text, const std::string& caption, unsigned flags) {
-  return MessageBoxA(hwnd_, text.c_str(), caption.c_str(), flags);
+  return MessageBoxW(hwnd_, Wide(text).c_str(), Wide(caption).c_str(), flags);
 }
 
 std::optional<std::string> MainWindow::BrowseForFolder(const std::string& caption) {
@@ -233,17 +234,17 @@ void MainWindow::PressFocusedButton() {
   HWND focus = GetFocus();
   const ControlImpl* control = ControlOf(focus);
   if (control == nullptr || control->kind() != ui::ControlKind::Button) return;
-  if (IsWindowVisible(focus) && IsWindowEnabled(focus)) SendMessageA(focus, BM_CLICK, 0, 0);
+  if (IsWindowVisible(focus) && IsWindowEnabled(focus)) SendMessageW(focus, BM_CLICK, 0, 0);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   return self->HandleMessage(message, wParam, lParam);
 }
 
@@ -277,17 +278,17 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY: {
       HWND hwnd = hwnd_;
       ClearControlName(hwnd);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
       closed_ = true;
-      return DefWindowProcA(hwnd, message, wParam, lParam);
+      return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     default:
       break;
   }
   LRESULT result = 0;
   if (RouteChildMessage(message, wParam, lParam, &result)) return result;
-  return DefWindowProcA(hwnd_, message, wParam, lParam);
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 }  // namespace quenlo::win32

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
 namespace {
@@ -8,7 +9,7 @@ namespace {
 class Win32MessageBoxes final : public platform::MessageBoxes {
  public:
   int Show(const std::string& text, const std::string& caption, unsigned flags) override {
-    return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), flags);
+    return MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), flags);
   }
 };
 

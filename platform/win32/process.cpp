@@ -13,7 +13,7 @@ void PrepareProcess() {
   // Looked up at run time: systems before the update that brought it lack the export, and a
   // program importing it would not start there.
   using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   const FARPROC address =
       kernel != nullptr ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr;
   const auto setDefaultDirectories =
@@ -21,7 +21,7 @@ void PrepareProcess() {
   if (setDefaultDirectories == nullptr || !setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
     // Takes the current folder out of the default order; the program's folder stays first in it,
     // but the codec libraries are loaded with their own folder searched instead (libraries.cpp).
-    SetDllDirectoryA("");
+    SetDllDirectoryW(L"");
   }
 }
 

@@ -1,7 +1,10 @@
-// The registry through advapi32's ANSI calls, one open key per accessor.
+// The registry through advapi32's wide calls, one open key per accessor. Values are stored as
+// UTF-16 whatever the system's language; a string whose text GBK cannot hold is not one the setup
+// can carry, and reads as NotString, so no step copies or compares it with characters lost.
 #include <windows.h>
 
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
 namespace {
@@ -17,35 +20,41 @@ class Win32RegistryKey final : public platform::RegistryKey {
 
   platform::RegistryValue Read(const std::string& name) override {
     platform::RegistryValue value;
+    const std::wstring wideName = WidePath(name);
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(key_, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
       return value;
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
       value.kind = platform::RegistryValue::Kind::NotString;
       return value;
     }
-    std::string data(size, '\0');
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
     if (size != 0 &&
-        RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS) {
+        RegQueryValueExW(key_, wideName.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
       return value;
     }
-    data.resize(size);
-    value.kind = platform::RegistryValue::Kind::String;
-    value.text = data.substr(0, data.find('\0'));
+    data.resize(size / sizeof(wchar_t));
+    const auto text = GbkExact(std::wstring_view(data).substr(0, data.find(L'\0')));
+    value.kind =
+        text ? platform::RegistryValue::Kind::String : platform::RegistryValue::Kind::NotString;
+    if (text) value.text = *text;
     return value;
   }
 
   bool WriteString(const std::string& name, const std::string& text) override {
-    return RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    const auto wide = WideExact(text);
+    if (!wide) return false;
+    return RegSetValueExW(key_, WidePath(name).c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(wide->c_str()),
+                          static_cast<DWORD>((wide->size() + 1) * sizeof(wchar_t))) ==
+           ERROR_SUCCESS;
   }
 
   bool DeleteValue(const std::string& name) override {
-    const LONG status = RegDeleteValueA(key_, name.c_str());
+    const LONG status = RegDeleteValueW(key_, WidePath(name).c_str());
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
   }
 
@@ -57,12 +66,12 @@ class Win32Registry final : public platform::Registry {
  public:
   std::unique_ptr<platform::RegistryKey> Open(platform::RegistryRoot root, const std::string& path,
                                               bool create) override {
-    const std::string subKey = platform::TrimKeyPath(path);
+    const std::wstring subKey = WidePath(platform::TrimKeyPath(path));
     HKEY key = nullptr;
     const LONG status =
-        create ? RegCreateKeyExA(RootKey(root), subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        create ? RegCreateKeyExW(RootKey(root), subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                  KEY_ALL_ACCESS, nullptr, &key, nullptr)
-               : RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_ALL_ACCESS, &key);
+               : RegOpenKeyExW(RootKey(root), subKey.c_str(), 0, KEY_ALL_ACCESS, &key);
     if (status != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32RegistryKey>(key);
   }

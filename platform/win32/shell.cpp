@@ -8,6 +8,7 @@
 #include <shobjidl.h>
 
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
 namespace {
@@ -18,21 +19,12 @@ constexpr std::size_t kPathBuffer = MAX_PATH + 1;
 std::string SpecialFolder(int csidl) {
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || items == nullptr) return {};
-  char path[kPathBuffer] = {};
-  const bool found = SHGetPathFromIDListA(items, path) != FALSE;
+  wchar_t path[kPathBuffer] = {};
+  const bool found = SHGetPathFromIDListW(items, path) != FALSE;
   CoTaskMemFree(items);
-  return found ? std::string(path) : std::string();
-}
-
-// The link path as the shell saves it: UTF-16 converted with the system's ANSI code page.
-std::wstring ToWideAnsi(const std::string& text) {
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) {
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  }
-  return wide;
+  // A folder GBK cannot name is as good as none: no link is made there rather than one with
+  // characters lost.
+  return found ? GbkExact(path).value_or(std::string()) : std::string();
 }
 
 // Releases a COM interface on every way out.
@@ -67,16 +59,16 @@ class Win32Shell final : public platform::Shell {
         object.get() == nullptr) {
       throw platform::ShellLinkUnavailable("the shell-link object cannot be created");
     }
-    Held<IShellLinkA> link;
+    Held<IShellLinkW> link;
     Held<IPersistFile> file;
-    if (FAILED(object->QueryInterface(IID_IShellLinkA, link.out())) || link.get() == nullptr ||
+    if (FAILED(object->QueryInterface(IID_IShellLinkW, link.out())) || link.get() == nullptr ||
         FAILED(object->QueryInterface(IID_IPersistFile, file.out())) || file.get() == nullptr) {
       throw platform::ShellLinkUnavailable("the shell-link object lacks its interfaces");
     }
     // The results are not looked at: a link that cannot be written is simply not there.
-    link->SetPath(target.c_str());
-    link->SetWorkingDirectory(workingFolder.c_str());
-    file->Save(ToWideAnsi(linkPath).c_str(), FALSE);
+    link->SetPath(WidePath(target).c_str());
+    link->SetWorkingDirectory(WidePath(workingFolder).c_str());
+    file->Save(WidePath(linkPath).c_str(), FALSE);
   }
 };
 

@@ -1,4 +1,5 @@
 #include "platform/win32/ui_artwork.h"
+#include "platform/win32/wide_text.h"
 
 #include <cstring>
 
@@ -27,7 +28,7 @@ bool IconSize(HICON icon, int* width, int* height) {
   ICONINFO info = {};
   if (!GetIconInfo(icon, &info)) return false;
   BITMAP mask = {};
-  const bool known = GetObjectA(info.hbmMask, sizeof mask, &mask) != 0;
+  const bool known = GetObjectW(info.hbmMask, sizeof mask, &mask) != 0;
   *width = mask.bmWidth;
   // Without a colour bitmap the mask holds the AND and XOR halves one above the other.
   *height = info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
@@ -38,10 +39,15 @@ bool IconSize(HICON icon, int* width, int* height) {
 
 }  // namespace
 
+// RT_RCDATA and RT_GROUP_ICON for the wide calls (the headers' forms follow UNICODE).
+const auto kRcData = MAKEINTRESOURCEW(10);
+const auto kGroupIcon = MAKEINTRESOURCEW(14);
+
 std::unique_ptr<Artwork> Artwork::Load(const std::string& name) {
   if (name.empty()) return nullptr;
-  HMODULE module = GetModuleHandleA(nullptr);
-  if (HRSRC found = FindResourceA(module, name.c_str(), RT_RCDATA)) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  const std::wstring resource = Wide(name);
+  if (HRSRC found = FindResourceW(module, resource.c_str(), kRcData)) {
     HGLOBAL loaded = LoadResource(module, found);
     const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (data == nullptr) return nullptr;
@@ -52,9 +58,9 @@ std::unique_ptr<Artwork> Artwork::Load(const std::string& name) {
     if (bitmap == nullptr) return nullptr;
     return std::unique_ptr<Artwork>(new Artwork(bitmap, nullptr, image->width, image->height));
   }
-  if (FindResourceA(module, name.c_str(), RT_GROUP_ICON) != nullptr) {
+  if (FindResourceW(module, resource.c_str(), kGroupIcon) != nullptr) {
     // At the size the icon was drawn in (no width or height asked for).
-    auto icon = static_cast<HICON>(LoadImageA(module, name.c_str(), IMAGE_ICON, 0, 0, 0));
+    auto icon = static_cast<HICON>(LoadImageW(module, resource.c_str(), IMAGE_ICON, 0, 0, 0));
     int width = 0;
     int height = 0;
     if (icon == nullptr) return nullptr;

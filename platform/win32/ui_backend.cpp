@@ -13,12 +13,12 @@ void ShowMainWindow(ui::Window& window) {
 
 void RunMessageLoop(ui::Window& window) {
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     // The dialog manager's keyboard handling, for the window's controls only.
     HWND main = WindowHandle(window);
-    if (main != nullptr && IsDialogMessageA(main, &message)) continue;
+    if (main != nullptr && IsDialogMessageW(main, &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
 }
 

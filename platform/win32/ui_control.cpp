@@ -1,4 +1,5 @@
 #include "platform/win32/ui_control.h"
+#include "platform/win32/wide_text.h"
 
 #include <commctrl.h>
 
@@ -16,12 +17,12 @@ constexpr UINT_PTR kSubclassId = 1;
 }  // namespace
 
 std::string ReadWindowText(HWND hwnd) {
-  const int length = GetWindowTextLengthA(hwnd);
+  const int length = GetWindowTextLengthW(hwnd);
   if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = GetWindowTextA(hwnd, text.data(), length + 1);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
   text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return text;
+  return GbkLossy(text);
 }
 
 ControlImpl::ControlImpl(MainWindow& window, const ui::ControlSpec& spec, ControlImpl* parent)
@@ -38,7 +39,7 @@ ControlImpl::~ControlImpl() {
   // here is only let go, so that no message reaches the part of the object already gone.
   if (hwnd_ != nullptr) {
     RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     ClearControlName(hwnd_);
     DestroyWindow(hwnd_);
   }
@@ -50,16 +51,16 @@ void ControlImpl::Realize(HWND parentWindow, int id) {
   const SIZE size = DefaultSize();
   const ui::Place& place = spec_.place;
   const DWORD style = windowKind.style | WS_CHILD | WS_CLIPSIBLINGS | (enabled_ ? 0 : WS_DISABLED);
-  hwnd_ = CreateWindowExA(windowKind.exStyle, windowKind.className, InitialText().c_str(), style,
-                          place.left, place.top, place.width != 0 ? place.width : size.cx,
+  hwnd_ = CreateWindowExW(windowKind.exStyle, windowKind.className, Wide(InitialText()).c_str(),
+                          style, place.left, place.top, place.width != 0 ? place.width : size.cx,
                           place.height != 0 ? place.height : size.cy, parentWindow,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          GetModuleHandleA(nullptr), CreationParameter());
+                          GetModuleHandleW(nullptr), CreationParameter());
   if (hwnd_ == nullptr) return;
   SetControlName(hwnd_, spec_.name.c_str());
   SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   fontHandle_ = OwnedFont(font_);
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle_.handle()), FALSE);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle_.handle()), FALSE);
   ApplySpec();
   Refit();
   if (visible_) ShowWindow(hwnd_, SW_SHOWNA);
@@ -69,7 +70,7 @@ void ControlImpl::SetText(const std::string& text) {
   // A status line set on every timer tick redraws only when it changes.
   if (text == text_) return;
   text_ = text;
-  if (hwnd_ != nullptr) SetWindowTextA(hwnd_, text_.c_str());
+  if (hwnd_ != nullptr) SetWindowTextW(hwnd_, Wide(text_).c_str());
   Refit();
 }
 
@@ -89,7 +90,7 @@ void ControlImpl::SetFont(const ui::Font& font) {
   font_ = font;
   if (hwnd_ == nullptr) return;
   OwnedFont replacement(font_);
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(replacement.handle()), TRUE);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(replacement.handle()), TRUE);
   // The window uses the new font now; the old one goes with the assignment.
   fontHandle_ = std::move(replacement);
   Refit();

@@ -84,7 +84,7 @@ class ControlImpl : public ui::Control {
 
  protected:
   struct WindowKind {
-    const char* className;
+    const wchar_t* className;
     DWORD style;  // besides WS_CHILD, WS_CLIPSIBLINGS and WS_DISABLED
     DWORD exStyle;
   };
@@ -132,7 +132,8 @@ class ControlImpl : public ui::Control {
 std::unique_ptr<ControlImpl> MakeControl(MainWindow& window, const ui::ControlSpec& spec,
                                          ControlImpl* parent);
 
-// The window's text (GBK), read with GetWindowTextA.
+// The window's text as GBK, read as UTF-16: a character GBK cannot hold (typed or pasted by a
+// person) reads as '?', which no folder name accepts.
 std::string ReadWindowText(HWND hwnd);
 
 }  // namespace quenlo::win32

@@ -26,7 +26,7 @@ class Label final : public ControlImpl {
 
  protected:
   WindowKind Kind() const override {
-    return {"Static", static_cast<DWORD>(Wraps() ? SS_LEFT | SS_EDITCONTROL : SS_LEFTNOWORDWRAP),
+    return {L"Static", static_cast<DWORD>(Wraps() ? SS_LEFT | SS_EDITCONTROL : SS_LEFTNOWORDWRAP),
             0};
   }
   SIZE DefaultSize() const override { return {0, 0}; }  // fitted to the text once it has its font
@@ -48,7 +48,7 @@ class Button final : public ControlImpl {
   }
 
  protected:
-  WindowKind Kind() const override { return {"Button", BS_PUSHBUTTON | WS_TABSTOP, 0}; }
+  WindowKind Kind() const override { return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0}; }
   SIZE DefaultSize() const override { return {75, 25}; }
 };
 
@@ -61,7 +61,7 @@ class GroupBox final : public ControlImpl {
   void OnSiblingCreated() override { SendToBack(); }
 
  protected:
-  WindowKind Kind() const override { return {"Button", BS_GROUPBOX, 0}; }
+  WindowKind Kind() const override { return {L"Button", BS_GROUPBOX, 0}; }
   SIZE DefaultSize() const override { return {185, 105}; }
   void ApplySpec() override { SendToBack(); }
 
@@ -81,11 +81,11 @@ class CheckBox final : public ControlImpl {
   void SetChecked(bool checked) override {
     checked_ = checked;
     if (hwnd() != nullptr)
-      SendMessageA(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+      SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   bool Checked() const override {
     if (hwnd() == nullptr) return checked_;
-    return SendMessageA(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
   void OnCommand(WORD code) override {
     if (code != BN_CLICKED) return;
@@ -94,7 +94,7 @@ class CheckBox final : public ControlImpl {
   }
 
  protected:
-  WindowKind Kind() const override { return {"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0}; }
+  WindowKind Kind() const override { return {L"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0}; }
   SIZE DefaultSize() const override { return {97, 17}; }
   void ApplySpec() override { SetChecked(spec().checked); }
   void OnDetach() override { checked_ = Checked(); }
@@ -111,17 +111,17 @@ class ProgressBar final : public ControlImpl {
   void SetRange(int minimum, int maximum) override {
     minimum_ = std::min(minimum, maximum);
     maximum_ = std::max(minimum, maximum);
-    if (hwnd() != nullptr) SendMessageA(hwnd(), PBM_SETRANGE32, minimum_, maximum_);
+    if (hwnd() != nullptr) SendMessageW(hwnd(), PBM_SETRANGE32, minimum_, maximum_);
     SetPosition(position_);
   }
   void SetPosition(int position) override {
     position_ = std::clamp(position, minimum_, maximum_);
-    if (hwnd() != nullptr) SendMessageA(hwnd(), PBM_SETPOS, position_, 0);
+    if (hwnd() != nullptr) SendMessageW(hwnd(), PBM_SETPOS, position_, 0);
   }
   int Position() const override { return position_; }
 
  protected:
-  WindowKind Kind() const override { return {PROGRESS_CLASSA, 0, 0}; }
+  WindowKind Kind() const override { return {PROGRESS_CLASSW, 0, 0}; }
   SIZE DefaultSize() const override { return {150, 16}; }
   void ApplySpec() override { SetRange(minimum_, maximum_); }
 

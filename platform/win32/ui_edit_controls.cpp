@@ -1,6 +1,7 @@
 // The single-line edit box and the read-only memo: edit controls whose text is read from the
 // window, since a person types into them.
 #include "platform/win32/ui_control_kinds.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
 namespace {
@@ -33,7 +34,7 @@ class EditBase : public ControlImpl {
     if (hwnd() == nullptr) {
       text_ = text;
     } else if (text != ReadWindowText(hwnd())) {
-      SetWindowTextA(hwnd(), text.c_str());
+      SetWindowTextW(hwnd(), Wide(text).c_str());
     }
   }
 };
@@ -55,7 +56,7 @@ class Edit final : public EditBase {
 
  protected:
   WindowKind Kind() const override {
-    return {"Edit", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    return {L"Edit", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
   }
   SIZE DefaultSize() const override { return {121, 21}; }
   // An open height fits the font: a line and the sunken border with its margins.
@@ -75,9 +76,9 @@ class Memo final : public EditBase {
   }
   void PlaceCaret(int position) override {
     if (hwnd() == nullptr) return;
-    SendMessageA(hwnd(), EM_SETSEL, position, position);
-    const auto firstLine = SendMessageA(hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0);
-    if (firstLine > 0) SendMessageA(hwnd(), EM_LINESCROLL, 0, -firstLine);
+    SendMessageW(hwnd(), EM_SETSEL, position, position);
+    const auto firstLine = SendMessageW(hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (firstLine > 0) SendMessageW(hwnd(), EM_LINESCROLL, 0, -firstLine);
   }
   // A read-only edit control asks with WM_CTLCOLORSTATIC and would take the parent's colour.
   HBRUSH OnControlColor(HDC dc) override {
@@ -87,7 +88,8 @@ class Memo final : public EditBase {
 
  protected:
   WindowKind Kind() const override {
-    return {"Edit", ES_LEFT | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+    return {L"Edit",
+            ES_LEFT | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
             WS_EX_CLIENTEDGE};
   }
   SIZE DefaultSize() const override { return {185, 89}; }

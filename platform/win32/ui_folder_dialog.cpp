@@ -2,23 +2,27 @@
 
 #include <shlobj.h>
 
+#include "platform/win32/wide_text.h"
+
 namespace quenlo::win32 {
 
 std::optional<std::string> BrowseForFolder(HWND owner, const std::string& caption) {
-  char displayName[MAX_PATH] = "";
-  BROWSEINFOA info = {};
+  wchar_t displayName[MAX_PATH] = L"";
+  const std::wstring title = Wide(caption);
+  BROWSEINFOW info = {};
   info.hwndOwner = owner;
   info.pidlRoot = nullptr;  // the desktop: the whole namespace
   info.pszDisplayName = displayName;
-  info.lpszTitle = caption.c_str();
+  info.lpszTitle = title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
   if (chosen == nullptr) return std::nullopt;
-  char path[MAX_PATH] = "";
-  const bool hasPath = SHGetPathFromIDListA(chosen, path) != FALSE;
+  wchar_t path[MAX_PATH] = L"";
+  const bool hasPath = SHGetPathFromIDListW(chosen, path) != FALSE;
   CoTaskMemFree(chosen);
   if (!hasPath) return std::nullopt;
-  return std::string(path);
+  // A character GBK cannot hold shows as '?', which the folder page refuses as an invalid name.
+  return GbkLossy(path);
 }
 
 }  // namespace quenlo::win32

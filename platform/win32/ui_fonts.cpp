@@ -1,4 +1,5 @@
 #include "platform/win32/ui_fonts.h"
+#include "platform/win32/wide_text.h"
 
 #include <algorithm>
 #include <utility>
@@ -40,17 +41,21 @@ ui::Font DefaultControlFont() { return ui::Font{"MS Sans Serif", 8, false}; }
 int FontHeightForPoints(int points) { return -MulDiv(points, 96, 72); }
 
 OwnedFont::OwnedFont(const ui::Font& font) {
-  LOGFONTA description = {};
+  LOGFONTW description = {};
   description.lfHeight = FontHeightForPoints(font.points);
   description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
-  description.lfCharSet = DEFAULT_CHARSET;
+  // The texts are Chinese: the character set of code page 936, which a system of that code page
+  // takes as its default anyway, makes the font mapper pick a face with Chinese glyphs on a
+  // system of any other language too.
+  description.lfCharSet = GB2312_CHARSET;
   description.lfOutPrecision = OUT_DEFAULT_PRECIS;
   description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   description.lfQuality = DEFAULT_QUALITY;
   description.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  const std::size_t length = std::min(font.face.size(), std::size_t{LF_FACESIZE - 1});
-  std::copy_n(font.face.begin(), length, description.lfFaceName);
-  handle_ = CreateFontIndirectA(&description);
+  const std::wstring face = Wide(font.face);
+  const std::size_t length = std::min(face.size(), std::size_t{LF_FACESIZE - 1});
+  std::copy_n(face.begin(), length, description.lfFaceName);
+  handle_ = CreateFontIndirectW(&description);
 }
 
 OwnedFont::~OwnedFont() {
@@ -70,19 +75,19 @@ OwnedFont& OwnedFont::operator=(OwnedFont&& other) noexcept {
 TextExtent MeasureLabelText(HFONT font, const std::string& text, int wrapWidth) {
   const MeasuringContext context(font);
   if (context.dc() == nullptr) return {};
-  const std::string measured = text.empty() ? std::string(" ") : text;
+  const std::wstring measured = Wide(text.empty() ? std::string(" ") : text);
   RECT bounds = {0, 0, wrapWidth, 0};
   // Wrapped as a static control with SS_EDITCONTROL draws it.
   const UINT wrapping = wrapWidth > 0 ? DT_WORDBREAK | DT_EDITCONTROL : 0;
-  DrawTextA(context.dc(), measured.c_str(), static_cast<int>(measured.size()), &bounds,
+  DrawTextW(context.dc(), measured.c_str(), static_cast<int>(measured.size()), &bounds,
             DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | DT_NOCLIP | wrapping);
   return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
 int LineHeight(HFONT font) {
   const MeasuringContext context(font);
-  TEXTMETRICA metrics = {};
-  if (context.dc() == nullptr || !GetTextMetricsA(context.dc(), &metrics)) return 0;
+  TEXTMETRICW metrics = {};
+  if (context.dc() == nullptr || !GetTextMetricsW(context.dc(), &metrics)) return 0;
   return metrics.tmHeight;
 }
 

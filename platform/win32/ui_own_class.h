@@ -17,6 +17,6 @@ class OwnClassHandler {
 
 // Registers the class `name` (once) with the shared window procedure and no background brush;
 // the handler paints. Pass a pointer to the OwnClassHandler as lpParam when creating a window.
-const char* RegisterOwnClass(const char* name);
+const wchar_t* RegisterOwnClass(const wchar_t* name);
 
 }  // namespace quenlo::win32

@@ -8,7 +8,7 @@
 namespace quenlo::win32 {
 namespace {
 
-constexpr const char* kPanelClass = "QuenloPanel";
+constexpr const wchar_t* kPanelClass = L"QuenloPanel";
 
 class Panel final : public ControlImpl, private OwnClassHandler {
  public:

@@ -8,7 +8,7 @@
 namespace quenlo::win32 {
 namespace {
 
-constexpr const char* kPictureClass = "QuenloPicture";
+constexpr const wchar_t* kPictureClass = L"QuenloPicture";
 
 class Picture final : public ControlImpl, private OwnClassHandler {
  public:

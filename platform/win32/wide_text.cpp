@@ -65,8 +65,27 @@ std::optional<std::string> GbkExact(std::wstring_view wide) {
 
 std::string GbkLossy(std::wstring_view wide) {
   if (wide.empty()) return {};
-  std::string gbk = ToGbk(wide, 0, nullptr);
-  return gbk.empty() ? std::string(wide.size(), '?') : gbk;
+  // No best-fit mapping: a character GBK lacks becomes '?', never a look-alike that names
+  // something else.
+  static const char kQuestionMark[] = "?";
+  BOOL usedDefault = FALSE;
+  const int length =
+      WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                          nullptr, 0, kQuestionMark, &usedDefault);
+  if (length <= 0) return std::string(wide.size(), '?');
+  std::string gbk(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      gbk.data(), length, kQuestionMark, &usedDefault);
+  return gbk;
+}
+
+}  // namespace quenlo::win32
+
+namespace quenlo::win32 {
+
+std::wstring WidePath(std::string_view gbk) {
+  if (auto wide = WideExact(gbk)) return *wide;
+  return L"|not GBK|";
 }
 
 }  // namespace quenlo::win32

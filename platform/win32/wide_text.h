@@ -21,8 +21,18 @@ std::optional<std::wstring> WideExact(std::string_view gbk);
 // substitution) or the text holds a lone surrogate.
 std::optional<std::string> GbkExact(std::wstring_view wide);
 
-// The GBK bytes of UTF-16 text for display and diagnostics: characters GBK cannot hold become
-// "?". Never use it for a name that reaches the file system or the registry.
+// The GBK bytes of UTF-16 text as the portable code sees what the system shows or a person
+// typed: every character GBK cannot hold becomes '?' (no best-fit look-alike). '?' is in no
+// valid file or folder name, so such a text, taken for a path, is refused as an invalid name
+// instead of naming some other file.
 std::string GbkLossy(std::wstring_view wide);
+
+}  // namespace quenlo::win32
+
+namespace quenlo::win32 {
+
+// UTF-16 for a GBK path or registry name. A name whose bytes are not GBK text becomes one that
+// every file and registry call refuses (it holds '|'), so it never names some other file.
+std::wstring WidePath(std::string_view gbk);
 
 }  // namespace quenlo::win32

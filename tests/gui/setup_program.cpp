@@ -10,6 +10,7 @@
 #include "payload/archive_writer.h"
 #include "payload/byte_stream.h"
 #include "payload/record_stream.h"
+#include "tools/uidriver/text.h"
 
 namespace quenlo::guitest {
 namespace {
@@ -81,9 +82,11 @@ HKEY InstallationRecord::Create() {
 
 void InstallationRecord::WriteAppPath(const std::string& path) {
   const HKEY key = Create();
+  // As the setup writes it: UTF-16, whatever the system's code page.
+  const std::wstring wide = uidriver::GbkToWide(path);
   const LONG written =
-      RegSetValueExA(key, "AppPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                     static_cast<DWORD>(path.size() + 1));
+      RegSetValueExW(key, L"AppPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                     static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
   if (written != ERROR_SUCCESS) throw std::runtime_error("cannot write AppPath");
 }

@@ -81,5 +81,34 @@ TEST_F(RealRegistryTest, WrittenStringIncludesItsTerminatingZero) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), std::string("2.0", 4));
 }
 
+// The registry holds UTF-16: what the setup writes must be the same characters on a system of any
+// code page, and a value GBK cannot hold must not be taken for some other text.
+TEST_F(RealRegistryTest, ValuesAreStoredAsUtf16AndTextGbkCannotHoldIsNoString) {
+  {
+    auto key = registry->Open(platform::RegistryRoot::LocalMachine, kRecordKey, /*create=*/true);
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(
+        key->WriteString("\xB3\xCC\xD0\xF2", "Quenlo\xB2\xA5\xB7\xC5"));  // 程序, Quenlo播放
+  }
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\QuenloBoFang", 0, KEY_ALL_ACCESS, &key),
+            ERROR_SUCCESS);
+  wchar_t data[32] = {};
+  DWORD size = sizeof data;
+  DWORD type = 0;
+  ASSERT_EQ(
+      RegQueryValueExW(key, L"\u7A0B\u5E8F", nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+      ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(data, size / sizeof(wchar_t)), std::wstring(L"Quenlo\u64AD\u653E", 9));
+
+  const wchar_t foreign[] = L"C:\\\u0151";
+  RegSetValueExW(key, L"Foreign", 0, REG_SZ, reinterpret_cast<const BYTE*>(foreign),
+                 sizeof foreign);
+  RegCloseKey(key);
+  auto opened = registry->Open(platform::RegistryRoot::LocalMachine, kRecordKey, false);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->Read("Foreign").kind, platform::RegistryValue::Kind::NotString);
+}
+
 }  // namespace
 }  // namespace quenlo

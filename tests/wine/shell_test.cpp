@@ -8,6 +8,7 @@
 
 #include "demo/check/install_check.h"
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo {
 namespace {
@@ -15,7 +16,7 @@ namespace {
 // A small file at a GBK path (the C++ library's narrow paths are not GBK here).
 void WriteSmallFile(const std::string& path, const std::string& content) {
   const HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
   DWORD written = 0;
   WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
@@ -39,8 +40,8 @@ class RealShellTest : public ::testing::Test {
     CoUninitialize();
   }
   void RemoveFolder() {
-    for (const char* name : {"播放器.exe", "快捷方式.lnk"}) DeleteFileA((folder + name).c_str());
-    RemoveDirectoryA(folder.c_str());
+    for (const char* name : {"播放器.exe", "快捷方式.lnk"}) files->RemoveFile(folder + name);
+    files->RemoveFolder(folder);
   }
 
   std::unique_ptr<platform::Shell> shell = win32::MakeShell();

@@ -15,6 +15,7 @@
 
 #include "platform/win32/ui_backend.h"
 #include "platform/win32/ui_jpeg.h"
+#include "wizard/folder_checks.h"
 #include "wizard/main_form_layout.h"
 #include "wizard/ui.h"
 
@@ -373,6 +374,11 @@ TEST_F(UiBackendTest, EditChangeHandlerRunsOnlyWhenTheTextReallyChanges) {
     SendMessageA(Handle(edit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
   EXPECT_EQ(seen, (std::vector<std::string>{"C:\\Program Files\\Quenlo播放", typed}));
   EXPECT_EQ(WideTextOf(Handle(edit)), L"D:\\程序\\誠");
+
+  // Typed or pasted text GBK cannot hold reads with '?' in its place, which no folder accepts.
+  SendMessageW(Handle(edit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"D:\\\u0151\\"));
+  EXPECT_EQ(edit.Text(), "D:\\?\\");
+  EXPECT_FALSE(wizard::IsValidFolderName(edit.Text()));
 
   // The open height fits the font; the width stays as placed.
   const Box small = PlaceOf(Handle(edit));

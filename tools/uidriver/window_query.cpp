@@ -74,11 +74,11 @@ std::vector<HWND> DescendantWindows(HWND parent) {
 }
 
 std::string ControlName(HWND hwnd) {
-  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, kNameProperty)));
+  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, kNameProperty)));
   if (atom == 0) return {};
-  char name[256];
-  const UINT length = GlobalGetAtomNameA(atom, name, sizeof name);
-  return std::string(name, length);
+  wchar_t name[256];
+  const UINT length = GlobalGetAtomNameW(atom, name, 256);
+  return WideToGbk(std::wstring_view(name, length)).value_or(std::string());
 }
 
 std::string ClassName(HWND hwnd) {
@@ -152,7 +152,7 @@ WindowState ReadWindowState(HWND hwnd) {
   state.visible = IsWindowVisible(hwnd) != FALSE;
   state.enabled = IsWindowEnabled(hwnd) != FALSE;
   state.checked = CheckState(hwnd);
-  if (HasClass(hwnd, PROGRESS_CLASSA)) {
+  if (HasClass(hwnd, "msctls_progress32")) {
     state.progressPos = static_cast<int>(QueryWindow(hwnd, PBM_GETPOS));
     state.progressMin = static_cast<int>(QueryWindow(hwnd, PBM_GETRANGE, TRUE));
     state.progressMax = static_cast<int>(QueryWindow(hwnd, PBM_GETRANGE, FALSE));

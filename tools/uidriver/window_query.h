@@ -16,7 +16,7 @@
 
 namespace quenlo::uidriver {
 
-inline constexpr const char* kNameProperty = "QuenloName";
+inline constexpr const wchar_t* kNameProperty = L"QuenloName";
 
 struct Rect {
   int x = 0;
