@@ -69,12 +69,18 @@ mkdir -p "$(dirname "$prefix")"
     "$WINELOADER" wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
-  if [ ! -f "$prefix/.quenlo-settings" ]; then
+  if [ ! -f "$prefix/.quenlo-settings-2" ]; then
     # Without a window manager, Wine waits about 2 s for one on every window it hides; an
     # unmanaged X11 driver does not wait (and draws the window frames itself).
     "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Windows of every language link its interface fonts to a Chinese one, so that a window
+    # caption in Chinese is drawn on a Western system too; a new prefix links none.
+    for face in Tahoma 'Microsoft Sans Serif' 'MS Sans Serif' 'Segoe UI'; do
+      "$WINELOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$face" /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /f >/dev/null 2>&1
+    done
     wineserver -w
-    touch "$prefix/.quenlo-settings"
+    touch "$prefix/.quenlo-settings-2"
   fi
   # A new prefix links the user's Desktop, Documents, Downloads and the like to the Unix home
   # folder: the links and files one run makes there would outlive the prefix and be seen by the

@@ -76,7 +76,9 @@ HWND Driver::WaitForWindow(const std::function<bool(HWND)>& match, Milliseconds 
   const Deadline deadline(timeout);
   while (true) {
     for (HWND hwnd : Windows()) {
-      if (match(hwnd)) return hwnd;
+      if (!match(hwnd)) continue;
+      watch_.Note(hwnd);
+      return hwnd;
     }
     if (!process_.Running()) {
       throw DriverError("the program ended (exit code " + std::to_string(*process_.WaitForExit(0)) +
@@ -141,6 +143,7 @@ ActionResult Driver::Act(HWND target, UINT message, WPARAM wParam, LPARAM lParam
   const std::vector<HWND> before = Windows();
   auto send = std::make_unique<AsyncSend>(target, message, wParam, lParam, std::move(text));
   const ActionResult result = AwaitSettled(process_, *send, before, nullptr, timeout_, what);
+  if (result.outcome == Outcome::WindowOpened) watch_.Note(result.window);
   if (!send->Done()) pending_.push_back(std::move(send));
   return result;
 }
@@ -223,6 +226,7 @@ ActionResult Driver::PressDialogButton(HWND dialog, HWND button, const std::stri
   before = Windows();
   std::erase(before, dialog);
   result = AwaitSettled(process_, *origin, before, dialog, timeout_, what);
+  if (result.outcome == Outcome::WindowOpened) watch_.Note(result.window);
   if (origin->Done()) pending_.pop_back();
   return result;
 }

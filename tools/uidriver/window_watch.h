@@ -35,10 +35,12 @@ class WindowWatch {
   // Takes note of the process's visible windows now, then returns every window seen so far, in
   // the order they were first seen.
   std::vector<SeenWindow> Seen();
+  // Takes note of a window the driver itself found shown. The show event of a box that is open
+  // only briefly can reach the watch after the box is gone, too late to tell what it was.
+  void Note(HWND hwnd);
 
  private:
   void Run();
-  void Note(HWND hwnd);
   void NoteVisibleWindows();
   static void CALLBACK OnShow(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG object, LONG child,
                               DWORD thread, DWORD time);
