@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
 namespace {
@@ -49,6 +50,8 @@ class Win32RegistryKey final : public platform::RegistryKey {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
   }
 
+  bool WriteDword(const std::string& name, std::uint32_t value) override;
+
  private:
   HKEY key_;
 };
@@ -66,10 +69,32 @@ class Win32Registry final : public platform::Registry {
     if (status != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32RegistryKey>(key);
   }
+
+  bool DeleteKey(platform::RegistryRoot root, const std::string& path) override;
 };
 
 }  // namespace
 
 std::unique_ptr<platform::Registry> MakeRegistry() { return std::make_unique<Win32Registry>(); }
+
+namespace {
+
+bool Win32RegistryKey::WriteDword(const std::string& name, std::uint32_t value) {
+  const std::optional<std::wstring> wideName = WideExact(name);
+  if (!wideName) return false;
+  const DWORD data = value;
+  return RegSetValueExW(key_, wideName->c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                        sizeof data) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteKey(platform::RegistryRoot root, const std::string& path) {
+  const std::string subKey = platform::TrimKeyPath(path);
+  const std::optional<std::wstring> wideKey = WideExact(subKey);
+  if (subKey.empty() || !wideKey) return false;
+  const LONG status = RegDeleteTreeW(RootKey(root), wideKey->c_str());
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
 
 }  // namespace quenlo::win32
