@@ -63,10 +63,11 @@ void Remove(platform::FileSystem& files, const std::string& path, UninstallResul
   }
 }
 
-// The folders the install created, innermost first; a folder still holding something stays, or
-// goes at the restart that deletes what it holds.
+// The folders the install created, innermost first, where they are empty. One holding a file
+// that goes at the next restart goes then too, if empty by then; every one that stays is left for
+// the caller, who tries again once the uninstaller itself is gone.
 void RemoveFolders(platform::FileSystem& files, const UninstallRecord& record,
-                   const std::string& self, UninstallResult& result) {
+                   UninstallResult& result) {
   std::vector<std::string> folders = record.createdFolders;
   std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
     return EnsureTrailingBackslash(a).size() > EnsureTrailingBackslash(b).size();
@@ -77,12 +78,11 @@ void RemoveFolders(platform::FileSystem& files, const UninstallRecord& record,
     const auto inside = [&prefix](const std::string& path) {
       return UpperCaseAscii(path).starts_with(prefix);
     };
-    if (!self.empty() && inside(self)) {
-      result.foldersLeft.push_back(folder);
-    } else if (std::any_of(result.leftForRestart.begin(), result.leftForRestart.end(), inside) &&
-               files.RemoveFileAtRestart(folder)) {
+    if (std::any_of(result.leftForRestart.begin(), result.leftForRestart.end(), inside) &&
+        files.RemoveFileAtRestart(folder)) {
       result.leftForRestart.push_back(folder);
     }
+    result.foldersLeft.push_back(folder);
   }
 }
 
@@ -163,7 +163,7 @@ UninstallResult RunUninstall(const UninstallPlatform& platform, const std::strin
     if (isUnchanged(file.path)) Remove(files, file.path, result);
   }
   Remove(files, recordPath, result);
-  RemoveFolders(files, record, self, result);
+  RemoveFolders(files, record, result);
 
   platform.boxes.Show(DoneNotice(result, installFolder), kCaption, platform::kNoticeFlags);
   return result;

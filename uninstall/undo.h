@@ -48,8 +48,8 @@ struct UninstallResult {
   Kind kind = Kind::Declined;
   std::vector<std::string> keptFiles;       // installed files the user changed, kept
   std::vector<std::string> leftForRestart;  // deleted at the next restart
-  // Folders the install created that are not empty yet (innermost first): the caller removes
-  // them once it has removed `self`.
+  // Folders the install created that are not empty yet (innermost first): the caller tries them
+  // again once it has removed `self`.
   std::vector<std::string> foldersLeft;
 };
 

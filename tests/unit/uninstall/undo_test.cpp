@@ -168,9 +168,11 @@ TEST_F(UninstallTest, GivesBackEverythingButTheUsersFilesAndDeletesAFileInUseAtR
   EXPECT_TRUE(files.FileExists("D:\\Player\\Skin\\mine.bmp"));
   EXPECT_TRUE(files.FileExists(kSelf));  // the caller's to remove
   EXPECT_EQ(result.keptFiles, std::vector<std::string>{"D:\\Player\\Ini\\Default.ini"});
-  EXPECT_EQ(result.leftForRestart,
-            (std::vector<std::string>{"D:\\Player\\Codec\\tmAudio.ax", "D:\\Player\\Codec"}));
-  EXPECT_EQ(result.foldersLeft, std::vector<std::string>{"D:\\Player"});
+  EXPECT_EQ(result.leftForRestart, (std::vector<std::string>{"D:\\Player\\Codec\\tmAudio.ax",
+                                                             "D:\\Player\\Codec", "D:\\Player"}));
+  // The user's files hold their folders; the uninstaller holds the installation folder.
+  EXPECT_EQ(result.foldersLeft, (std::vector<std::string>{"D:\\Player\\Codec", "D:\\Player\\Skin",
+                                                          "D:\\Player\\Ini", "D:\\Player"}));
   ASSERT_EQ(boxes.shown().size(), 2u);
   EXPECT_EQ(boxes.shown()[1].text, DoneNotice(result, kFolder));
   EXPECT_EQ(boxes.shown()[1].flags, platform::kNoticeFlags);
