@@ -76,16 +76,32 @@ bool StartRemovalAfterExit(const std::string& file, const std::vector<std::strin
   const std::wstring temporary = TemporaryFolder();
   const std::optional<std::wstring> wideFile = WideExact(file);
   if (self.empty() || temporary.empty() || !wideFile) return false;
-  const std::wstring copy =
-      temporary + L"QuenloUninstall-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-  if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return false;
+  // A folder of its own, new: the copy runs with the uninstaller's rights, and a program loads
+  // libraries from its own folder, into which nobody may have put one beforehand.
+  std::wstring ownFolder;
+  for (unsigned attempt = 0; attempt < 100 && ownFolder.empty(); ++attempt) {
+    const std::wstring candidate = temporary + L"QuenloUninstall-" +
+                                   std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                   std::to_wstring(attempt) + L"\\";
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) ownFolder = candidate;
+  }
+  if (ownFolder.empty()) return false;
+  const std::wstring copy = ownFolder + L"UnInstall.exe";
+  if (!CopyFileW(self.c_str(), copy.c_str(), TRUE)) {
+    RemoveDirectoryW(ownFolder.c_str());
+    return false;
+  }
+  const auto giveUp = [&] {
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(ownFolder.c_str());
+    return false;
+  };
 
   // The copy learns of this process's end through a handle it inherits.
   HANDLE me = nullptr;
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me,
                        SYNCHRONIZE, TRUE, 0)) {
-    DeleteFileW(copy.c_str());
-    return false;
+    return giveUp();
   }
   std::wstring line = Quoted(copy) + L" " + Wide(kFinishRemovalArgument) + L" " +
                       std::to_wstring(reinterpret_cast<std::uintptr_t>(me)) + L" " +
@@ -96,14 +112,10 @@ bool StartRemovalAfterExit(const std::string& file, const std::vector<std::strin
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  const BOOL started =
-      CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                     temporary.c_str(), &startup, &process);
+  const BOOL started = CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      temporary.c_str(), &startup, &process);
   CloseHandle(me);
-  if (!started) {
-    DeleteFileW(copy.c_str());
-    return false;
-  }
+  if (!started) return giveUp();
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
@@ -130,9 +142,15 @@ int FinishRemoval(const std::vector<std::string>& arguments) {
       MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
   }
-  // The copy itself goes at the next restart; the temporary folder is the system's to clean.
+  // The copy itself goes at the next restart, and then its folder.
   const std::wstring self = ModuleFile();
-  if (!self.empty()) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (!self.empty()) {
+    MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    const std::size_t separator = self.find_last_of(L'\\');
+    if (separator != std::wstring::npos) {
+      MoveFileExW(self.substr(0, separator).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+  }
   return deleted ? 0 : 1;
 }
 

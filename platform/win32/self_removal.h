@@ -1,7 +1,7 @@
 // How the uninstaller removes its own file: a running program's file cannot be deleted, so a copy
-// of the program in the temporary folder waits for the uninstaller to end and deletes the file
-// then, with the folders that held it where they are empty. The copy has itself deleted at the
-// next restart. Nothing here shows a window.
+// of the program, in a new folder of its own in the temporary folder, waits for the uninstaller to
+// end and deletes the file then, with the folders that held it where they are empty. The copy has
+// itself and its folder deleted at the next restart. Nothing here shows a window.
 #pragma once
 
 #include <string>

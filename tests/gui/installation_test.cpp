@@ -477,7 +477,10 @@ TEST_F(InstallationTest, TheUninstallerGivesTheSystemBackAndKeepsTheUsersFile) {
   for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
     if (!entry.path().filename().wstring().starts_with(L"QuenloUninstall-")) continue;
     std::error_code ignored;
-    for (int i = 0; i < 100 && !fs::remove(entry.path(), ignored); ++i) Sleep(100);
+    for (int i = 0; i < 100 && fs::exists(entry.path()); ++i) {
+      fs::remove_all(entry.path(), ignored);
+      if (fs::exists(entry.path())) Sleep(100);
+    }
   }
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                      "PendingFileRenameOperations");
