@@ -42,18 +42,16 @@ TEST(UninstallRecord, ReadsBackWhatWasWrittenThroughTheFileSystem) {
   WriteRecord(files, path, record);
   EXPECT_EQ(ReadRecord(files, path), record);
 
-  UninstallRecord noEarlierPage = record;
-  noEarlierPage.startPage->before.reset();  // there was no start page before
-  EXPECT_EQ(DecodeRecord(EncodeRecord(noEarlierPage)), noEarlierPage);
-}
-
-TEST(UninstallRecord, IsTextAPersonCanRead) {
-  const std::string text = EncodeRecord(Sample());
+  // Lines a person can read; a line break in a value cannot end its line.
+  const std::string text = files.ReadFile(path);
   EXPECT_TRUE(text.starts_with("Quenlo播放 uninstall record\r\nversion 1\r\n")) << text;
   EXPECT_NE(text.find("\r\nfile 1234 0A1B2C3D C:\\端到端\\Quenlo播放\\Readme.txt\r\n"),
             std::string::npos);
   EXPECT_NE(text.find("\r\ntype .avi handler Old Player%0D%0A%251\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\r\ntype .rm absent\r\n"), std::string::npos);
+
+  UninstallRecord noEarlierPage = record;
+  noEarlierPage.startPage->before.reset();  // there was no start page before
+  EXPECT_EQ(DecodeRecord(EncodeRecord(noEarlierPage)), noEarlierPage);
 }
 
 TEST(UninstallRecord, DamagedTruncatedOrUnknownRecordsAreRefused) {
