@@ -27,11 +27,13 @@ bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, in
 }
 
 void RegisterCodecs(SetupSession& session, platform::FileSystem& files,
-                    platform::Libraries& libraries, const ExtractedFiles& extracted) {
+                    platform::Libraries& libraries, const ExtractedFiles& extracted,
+                    std::vector<std::string>* registered) {
   if (extracted.empty()) return;
   for (const std::string& path : extracted.paths()) {
     session.Status.StepProgress();  // for every entry, before it is examined
     if (!IsCodecLibrary(path) || !RegisterLibrary(libraries, path, 1)) continue;
+    if (registered != nullptr) registered->push_back(path);
     session.Status.PublishStatus(kRegisteringPrefix + FileNamePart(path));
     files.Sleep(kItemPauseMs);
   }

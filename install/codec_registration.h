@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "payload/extracted_files.h"
 #include "platform/file_system.h"
@@ -32,8 +33,10 @@ bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, in
 // The step. For each entry of `extracted`, in order: one progress step, then, for a codec library
 // that registers, the status line "正在注册解码器:   " + its file name and a 2 ms pause. Libraries
 // that do not register are skipped silently. After the last entry the closing line and a 100 ms
-// pause; an empty list publishes nothing and does not pause.
+// pause; an empty list publishes nothing and does not pause. `registered` (if given) receives the
+// libraries that registered, in order.
 void RegisterCodecs(SetupSession& session, platform::FileSystem& files,
-                    platform::Libraries& libraries, const ExtractedFiles& extracted);
+                    platform::Libraries& libraries, const ExtractedFiles& extracted,
+                    std::vector<std::string>* registered = nullptr);
 
 }  // namespace quenlo

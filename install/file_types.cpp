@@ -1,5 +1,6 @@
 #include "install/file_types.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "install/media_extensions.h"
@@ -57,15 +58,19 @@ std::string IconText(const SetupSession& session) {
 
 std::string ProgIdOf(const std::string& extension) { return kProgIdPrefix + extension; }
 
-void TakeOverExtension(const std::string& extension, platform::Registry& registry) {
-  const auto key = registry.Open(RegistryRoot::ClassesRoot, extension, /*create=*/true);
-  if (!key) return;
+std::optional<ExtensionTaken> TakeOverExtension(const std::string& extension,
+                                                platform::Registry& registry) {
+  // Opened first without creating it, so that the uninstall record knows whether it was there.
+  auto key = registry.Open(RegistryRoot::ClassesRoot, extension, /*create=*/false);
+  const bool existed = key != nullptr;
+  if (!key) key = registry.Open(RegistryRoot::ClassesRoot, extension, /*create=*/true);
+  if (!key) return std::nullopt;
   const RegistryValue handler = key->Read(kDefaultValue);
   const RegistryValue backup = key->Read(kBackupValue);
   // A value that is there but is no string can be neither judged nor kept: leave the key alone.
   if (handler.kind == RegistryValue::Kind::NotString ||
       backup.kind == RegistryValue::Kind::NotString) {
-    return;
+    return std::nullopt;
   }
   // The first foreign handler found is kept once, and before it is replaced: when the backup
   // cannot be written, the handler stays where it is rather than being lost. The player's own
@@ -74,9 +79,10 @@ void TakeOverExtension(const std::string& extension, platform::Registry& registr
   const std::string progId = ProgIdOf(extension);
   if (!handler.text.empty() && !EqualsIgnoringCase(handler.text, progId) && backup.text.empty() &&
       !key->WriteString(kBackupValue, handler.text)) {
-    return;
+    return std::nullopt;
   }
-  key->WriteString(kDefaultValue, progId);
+  if (!key->WriteString(kDefaultValue, progId)) return std::nullopt;
+  return ExtensionTaken{extension, existed, handler.text};
 }
 
 void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
@@ -92,19 +98,28 @@ void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
   WriteClassesKey(registry, progId + "\\Shell\\Play\\Command", PlayerCommand(session, "/a"));
 }
 
-void AssociateExtension(const SetupSession& session, const std::string& extension,
-                        platform::Registry& registry) {
-  TakeOverExtension(extension, registry);
+std::optional<ExtensionTaken> AssociateExtension(const SetupSession& session,
+                                                 const std::string& extension,
+                                                 platform::Registry& registry) {
+  std::optional<ExtensionTaken> taken = TakeOverExtension(extension, registry);
   WriteProgIdKeys(session, extension, registry);
+  return taken;
 }
 
 void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
-                       platform::Registry& registry) {
+                       platform::Registry& registry, std::vector<ExtensionTaken>* taken) {
   session.Status.PublishStatus(kRegisteringTypes);
   files.Sleep(kPhasePauseMs);
   for (const std::string_view extension : MediaExtensions()) {
     session.Status.StepProgress();
-    AssociateExtension(session, std::string(extension), registry);
+    std::optional<ExtensionTaken> found =
+        AssociateExtension(session, std::string(extension), registry);
+    const auto seen = [&](const ExtensionTaken& other) {
+      return EqualsIgnoringCase(other.extension, extension);
+    };
+    if (taken != nullptr && found && std::none_of(taken->begin(), taken->end(), seen)) {
+      taken->push_back(std::move(*found));
+    }
     files.Sleep(kItemPauseMs);
   }
   session.Status.PublishStatus(kTypesDone);

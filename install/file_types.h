@@ -11,7 +11,9 @@
 // default value or backup is not a string is left as it is. The step always runs to its end.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -22,10 +24,18 @@ namespace quenlo {
 // "Quenlo" + `extension`, the dot included.
 std::string ProgIdOf(const std::string& extension);
 
+// What an extension's key held when it was taken over, for the uninstall record.
+struct ExtensionTaken {
+  std::string extension;
+  bool keyExisted = false;
+  std::string handler;  // the default value found; empty when there was none
+};
+
 // Points the extension's key (created when missing) at the player's ProgID, first keeping the
-// handler it named in "Quenlo.backup" when that holds nothing yet, whatever the handler is: the
-// player's own ProgID, written by an earlier run that found no handler, is kept as well.
-void TakeOverExtension(const std::string& extension, platform::Registry& registry);
+// handler it named in "Quenlo.backup" when that holds nothing yet and it is not the player's own
+// ProgID. Returns what the key held; nothing when the extension was left alone.
+std::optional<ExtensionTaken> TakeOverExtension(const std::string& extension,
+                                                platform::Registry& registry);
 
 // Writes the ProgID's keys, each created when missing, in this order: DefaultIcon (the icon
 // "Image\logo_s.ico, 0" in InstallDir), Shell (left empty), Shell\Open and Shell\Play (the verb
@@ -34,13 +44,15 @@ void TakeOverExtension(const std::string& extension, platform::Registry& registr
 void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
                      platform::Registry& registry);
 
-// TakeOverExtension, then WriteProgIdKeys.
-void AssociateExtension(const SetupSession& session, const std::string& extension,
-                        platform::Registry& registry);
+// TakeOverExtension, then WriteProgIdKeys; returns what TakeOverExtension found.
+std::optional<ExtensionTaken> AssociateExtension(const SetupSession& session,
+                                                 const std::string& extension,
+                                                 platform::Registry& registry);
 
 // The step: its opening line and 100 ms; for each row of MediaExtensions a progress step, the
-// association and 2 ms; its closing line and 100 ms.
+// association and 2 ms; its closing line and 100 ms. `taken` (if given) receives what each
+// extension held before, once per extension (a row that stands twice counts at its first).
 void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
-                       platform::Registry& registry);
+                       platform::Registry& registry, std::vector<ExtensionTaken>* taken = nullptr);
 
 }  // namespace quenlo

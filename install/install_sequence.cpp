@@ -6,8 +6,10 @@
 #include "install/codec_registration.h"
 #include "install/file_types.h"
 #include "install/temporary_files.h"
+#include "install/uninstall_entry.h"
 #include "payload/archive_reader.h"
 #include "payload/extraction.h"
+#include "payload/path.h"
 
 namespace quenlo {
 namespace {
@@ -36,6 +38,25 @@ void RunStep(InstallStep stepName, Step&& step) {
   } catch (...) {
     throw InstallStepError(DescribeFailure(stepName, std::current_exception()));
   }
+}
+
+// What the sequence changed, for the uninstall record. The system-folder files were temporary and
+// are gone again.
+void NoteInstall(uninstall::UninstallRecord& record, platform::FileSystem& files,
+                 const std::string& installDir, bool createdInstallDir,
+                 const ExtractionReport& report, std::vector<std::string>& codecs,
+                 const std::vector<ExtensionTaken>& types) {
+  const std::string systemRoot = EnsureTrailingBackslash(files.SystemFolder());
+  record.installFolder = installDir;
+  if (createdInstallDir) record.createdFolders.push_back(installDir);
+  record.createdFolders.insert(record.createdFolders.end(), report.createdFolders.begin(),
+                               report.createdFolders.end());
+  for (const ExtractionReport::File& file : report.files) {
+    if (EqualsIgnoringCase(EnsureTrailingBackslash(FolderPart(file.path)), systemRoot)) continue;
+    record.files.push_back({file.path, file.size, file.adler32});
+  }
+  record.codecs = std::move(codecs);
+  for (const ExtensionTaken& taken : types) record.extensions.push_back(ExtensionBeforeOf(taken));
 }
 
 }  // namespace
@@ -79,9 +100,10 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
 
   const bool createdInstallDir = !files.FolderExists(installDir) && files.CreateFolder(installDir);
   ExtractedFiles extracted;
+  ExtractionReport report;
   bool undone = false;
   try {
-    ExtractPayload(session, files, installDir, extracted, &undone);
+    ExtractPayload(session, files, installDir, extracted, &undone, &report);
   } catch (...) {
     if (createdInstallDir && !files.RemoveFolder(installDir)) undone = false;
     InstallFailure failure = DescribeFailure(InstallStep::Extract, std::current_exception());
@@ -89,11 +111,14 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
     throw InstallStepError(std::move(failure));
   }
 
+  std::vector<std::string> codecs;
+  std::vector<ExtensionTaken> types;
   try {
-    RunStep(InstallStep::RegisterCodecs,
-            [&] { RegisterCodecs(session, platform.files, platform.libraries, extracted); });
+    RunStep(InstallStep::RegisterCodecs, [&] {
+      RegisterCodecs(session, platform.files, platform.libraries, extracted, &codecs);
+    });
     RunStep(InstallStep::RegisterFileTypes,
-            [&] { RegisterFileTypes(session, platform.files, platform.registry); });
+            [&] { RegisterFileTypes(session, platform.files, platform.registry, &types); });
     RunStep(InstallStep::WriteAppRecord,
             [&] { WriteAppRecord(session, platform.files, platform.registry); });
   } catch (...) {
@@ -102,6 +127,9 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   }
   RunStep(InstallStep::RemoveTemporaryFiles,
           [&] { RemoveTemporaryFiles(session, platform.files, extracted); });
+  if (platform.record != nullptr) {
+    NoteInstall(*platform.record, files, installDir, createdInstallDir, report, codecs, types);
+  }
 }
 
 void TInstallAndReg::Execute(SetupSession& session, const InstallPlatform& platform) {

@@ -19,6 +19,7 @@
 #include "platform/libraries.h"
 #include "platform/registry.h"
 #include "setup/session.h"
+#include "uninstall/uninstall_record.h"
 
 namespace quenlo {
 
@@ -30,6 +31,9 @@ struct InstallPlatform {
   // The check of the setup file that the sequence waits for; none: the sequence does not wait
   // (the extraction makes the same checks as it goes, and undoes itself at a fault).
   PayloadCheck* check = nullptr;
+  // Where the sequence notes what it changes, for the uninstall record; none: nothing is noted.
+  // Read by the main thread once InstallFinished is set.
+  uninstall::UninstallRecord* record = nullptr;
 };
 
 // An error that left a step, described for the wizard.

@@ -42,33 +42,40 @@ std::string GetProgramGroupDir(const ShortcutPlatform& platform) {
   return group;
 }
 
-void CreateLink(const std::string& folder, const std::string& target, const std::string& linkName,
-                const ShortcutPlatform& platform) {
-  if (!platform.files.FolderExists(folder) || !platform.files.FileExists(target)) return;
+std::string CreateLink(const std::string& folder, const std::string& target,
+                       const std::string& linkName, const ShortcutPlatform& platform) {
+  if (!platform.files.FolderExists(folder) || !platform.files.FileExists(target)) return {};
   const std::string linkPath =
       EnsureTrailingBackslash(folder) + (linkName.empty() ? LinkFileName(target) : linkName);
   platform.shell.SaveLink(linkPath, target, FolderPart(target));
+  return platform.files.FileExists(linkPath) ? linkPath : std::string();
 }
 
-void CreateShortcuts(const std::string& installDir, const ShortcutPlatform& platform) {
+ShortcutsMade CreateShortcuts(const std::string& installDir, const ShortcutPlatform& platform) {
   const std::string folder = EnsureTrailingBackslash(installDir);
   const std::string player = folder + "QuenloMediaPlayer.exe";
   const std::string uninstaller = folder + "UnInstall.exe";
   const std::string readme = folder + "Readme.txt";
+  ShortcutsMade made;
+  const auto note = [&made](std::string link) {
+    if (!link.empty()) made.links.push_back(std::move(link));
+  };
   try {
     const std::string desktop = GetDesktopDir(platform.shell);
     const std::string group = GetProgramGroupDir(platform);
     if (!group.empty()) {
-      CreateLink(group, player, kPlayerLinkName, platform);
-      CreateLink(group, uninstaller, "", platform);
-      CreateLink(group, readme, "", platform);
+      made.programGroup = group;
+      note(CreateLink(group, player, kPlayerLinkName, platform));
+      note(CreateLink(group, uninstaller, "", platform));
+      note(CreateLink(group, readme, "", platform));
     }
     if (!desktop.empty() && platform.files.FolderExists(desktop)) {
-      CreateLink(desktop, player, kPlayerLinkName, platform);
+      note(CreateLink(desktop, player, kPlayerLinkName, platform));
     }
   } catch (const platform::ShellLinkUnavailable&) {
     // No links can be made at all; the install itself is complete, so the finish goes on.
   }
+  return made;
 }
 
 }  // namespace quenlo

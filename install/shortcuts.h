@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -21,16 +22,23 @@ struct ShortcutPlatform {
 inline constexpr const char* kProgramGroupName = "Quenlo播放";
 inline constexpr const char* kPlayerLinkName = "Quenlo播放.lnk";
 
+// The links made, for the uninstall record.
+struct ShortcutsMade {
+  std::string programGroup;        // the group folder the links went into; "" when none
+  std::vector<std::string> links;  // the link files saved, in order
+};
+
 // Makes the four links for the installation in `installDir`. A missing folder or target skips
 // just that link; a shell-link service that cannot be used skips the links still to make. Never
 // throws for either.
-void CreateShortcuts(const std::string& installDir, const ShortcutPlatform& platform);
+ShortcutsMade CreateShortcuts(const std::string& installDir, const ShortcutPlatform& platform);
 
 // One link in `folder` to `target`, working in the target's folder. An empty `linkName` means
 // LinkFileName(target). Nothing happens when the folder is not there as a folder or the target
-// not as a file. Throws platform::ShellLinkUnavailable.
-void CreateLink(const std::string& folder, const std::string& target, const std::string& linkName,
-                const ShortcutPlatform& platform);
+// not as a file. Returns the link's path; "" when it was not made. Throws
+// platform::ShellLinkUnavailable.
+std::string CreateLink(const std::string& folder, const std::string& target,
+                       const std::string& linkName, const ShortcutPlatform& platform);
 
 // "C:\Q\UnInstall.exe" -> "UnInstall.lnk": the target's file name cut before its first dot.
 std::string LinkFileName(const std::string& target);

@@ -76,6 +76,15 @@ void ChangeJournal::Note(Change change) {
   changes_.push_back(std::move(change));
 }
 
+std::vector<std::string> ChangeJournal::CreatedFolders() {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> folders;
+  for (const Change& change : changes_) {
+    if (change.kind == Change::Kind::Folder) folders.push_back(change.path);
+  }
+  return folders;
+}
+
 void ChangeJournal::Keep() noexcept {
   std::lock_guard lock(mutex_);
   for (const Change& change : changes_) {

@@ -44,6 +44,10 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
   // undone is left as it is; the answer is true when everything was. Never throws.
   bool RollBack() noexcept;
 
+  // The folders created through the journal, in the order they were (outermost first); empty
+  // after Keep() or RollBack().
+  std::vector<std::string> CreatedFolders();
+
   // The originals moved aside that only the next restart deletes (after Keep()).
   const std::vector<std::string>& leftForRestart() const { return leftForRestart_; }
 

@@ -33,7 +33,34 @@ bool IsSystemFolderName(const std::string& name) {
 struct PassedRecord {
   std::string name;
   std::string destination;
+  bool written = false;  // the record's file was handed to the writer
+  std::uint64_t size = 0;
+  std::uint32_t adler32 = 1;
 };
+
+// Counts what passes on to the writer.
+class CountingSink final : public payload::ByteSink {
+ public:
+  explicit CountingSink(payload::ByteSink& inner) : inner_(inner) {}
+  void Write(const void* data, std::size_t size) override {
+    inner_.Write(data, size);
+    bytes += size;
+  }
+  std::uint64_t bytes = 0;
+
+ private:
+  payload::ByteSink& inner_;
+};
+
+// The Adler-32 trailer of a record's zlib stream, which the inflation has just checked against
+// the content: the content's checksum without a second pass over it.
+std::uint32_t StreamAdler32(payload::ByteSource& source, const payload::PayloadRecord& record) {
+  if (record.storedSize < 4) return 1;  // empty stored data: no content
+  unsigned char trailer[4];
+  source.ReadAt(record.dataOffset + static_cast<std::uint64_t>(record.storedSize) - 4, trailer, 4);
+  return (std::uint32_t{trailer[0]} << 24) | (std::uint32_t{trailer[1]} << 16) |
+         (std::uint32_t{trailer[2]} << 8) | std::uint32_t{trailer[3]};
+}
 
 // Hands the passed records from the inflater's thread to the worker, in order, and then how the
 // pass ended. Unbounded: a record is a few names, and the writer's queue bounds the inflater.
@@ -94,15 +121,20 @@ void InflateRecords(platform::FileSystem& files, payload::ByteSource& source,
     if (IsSystemFolderName(record.name)) writer.Drain();
     const bool write =
         !record.IsImage() && !(IsSystemFolderName(record.name) && files.FileExists(destination));
+    PassedRecord passed{record.name, destination};
     if (write) {
       writer.BeginFile(destination);
-      InflateRecordInto(source, record, writer);
+      CountingSink counted(writer);
+      InflateRecordInto(source, record, counted);
       writer.CommitFile();
+      passed.written = true;
+      passed.size = counted.bytes;
+      passed.adler32 = StreamAdler32(source, record);
     } else if (!record.IsImage()) {
       payload::DiscardingSink discard;
       InflateRecordInto(source, record, discard);
     }
-    feed.Push({record.name, std::move(destination)});
+    feed.Push(std::move(passed));
   }
 }
 
@@ -138,7 +170,8 @@ std::string MapRecordName(const std::string& name, const std::string& installRoo
 }
 
 void ExtractPayload(SetupSession& session, platform::FileSystem& files,
-                    const std::string& installDir, ExtractedFiles& extracted, bool* undone) {
+                    const std::string& installDir, ExtractedFiles& extracted, bool* undone,
+                    ExtractionReport* report) {
   StatusChannel& status = session.Status;
   const std::string installRoot = EnsureTrailingBackslash(installDir);
   const std::string systemRoot = EnsureTrailingBackslash(files.SystemFolder());
@@ -151,6 +184,7 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
   // thread reports each record it has passed and makes the pauses: the work hides behind them.
   ChangeJournal journal(files);
   std::exception_ptr failure;
+  std::vector<ExtractionReport::File> writtenFiles;
   {
     WriteBehind writer(journal);
     RecordFeed feed;
@@ -164,6 +198,8 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
       if (EqualsIgnoringCase(FileNamePart(record->destination), kPlayerFileName)) {
         session.PlayerExePath = record->destination;
       }
+      if (record->written)
+        writtenFiles.push_back({record->destination, record->size, record->adler32});
       files.Sleep(kItemPauseMs);
     }
     inflater.join();
@@ -176,6 +212,10 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
     const bool complete = journal.RollBack();
     if (undone != nullptr) *undone = complete;
     std::rethrow_exception(failure);
+  }
+  if (report != nullptr) {
+    report->files = std::move(writtenFiles);
+    report->createdFolders = journal.CreatedFolders();
   }
   journal.Keep();
 

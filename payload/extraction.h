@@ -16,8 +16,10 @@
 // writer's queue and the buffers of one record, whatever the payload's size.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "payload/extracted_files.h"
 #include "platform/file_system.h"
@@ -31,12 +33,25 @@ namespace quenlo {
 std::string MapRecordName(const std::string& name, const std::string& installRoot,
                           const std::string& systemRoot);
 
+// What a pass that ended well wrote: each file with its inflated size and the Adler-32 its stream
+// carried (checked against the content as it was inflated), and the folders it created.
+struct ExtractionReport {
+  struct File {
+    std::string path;
+    std::uint64_t size = 0;
+    std::uint32_t adler32 = 1;
+  };
+  std::vector<File> files;                  // in the order written
+  std::vector<std::string> createdFolders;  // outermost first
+};
+
 // Runs the whole pass. Throws payload::ArchiveError for a broken archive (including a name that
 // would leave its folder or a stream that does not inflate) and payload::IoError when the setup
 // file cannot be read or a destination cannot be written or replaced; the pass is undone then.
-// When it throws, `*undone` (if given) tells whether the undoing was complete.
+// When it throws, `*undone` (if given) tells whether the undoing was complete. When it ends well,
+// `*report` (if given) receives what it wrote.
 void ExtractPayload(SetupSession& session, platform::FileSystem& files,
                     const std::string& installDir, ExtractedFiles& extracted,
-                    bool* undone = nullptr);
+                    bool* undone = nullptr, ExtractionReport* report = nullptr);
 
 }  // namespace quenlo

@@ -56,8 +56,9 @@ class FileSystem {
   virtual void RenameFile(const std::string& from, const std::string& to) = 0;
   // Removes a folder that is empty; false when it could not (not empty, in use, missing).
   virtual bool RemoveFolder(const std::string& path) = 0;
-  // Has a file that cannot be deleted now deleted when the system next starts; false when the
-  // system would not take the request.
+  // Has a file that cannot be deleted now deleted when the system next starts (a folder too, which
+  // goes then if it is empty by that time; requests are carried out in the order made); false
+  // when the system would not take the request.
   virtual bool RemoveFileAtRestart(const std::string& path) = 0;
 
   // Opens a file for reading (others may read it meanwhile, not write). Throws payload::IoError.

@@ -1,6 +1,7 @@
 // The registry, through one accessor per operation: a key is opened (or created) under a root
-// with full access, string values are read and written, and the key is closed when the accessor
-// goes away, on every way out.
+// with full access, string values are read and written (and DWORD values written), and the key is
+// closed when the accessor goes away, on every way out. A key is deleted with everything below it
+// in one call.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,8 @@ class RegistryKey {
   virtual bool WriteString(const std::string& name, const std::string& text) = 0;
   // Deletes a value; true also when there was none.
   virtual bool DeleteValue(const std::string& name) = 0;
+  // Writes a REG_DWORD value.
+  virtual bool WriteDword(const std::string& name, std::uint32_t value) = 0;
 };
 
 class Registry {
@@ -41,6 +44,9 @@ class Registry {
   // A leading or trailing backslash in `path` is allowed. Nothing when the key cannot be opened.
   virtual std::unique_ptr<RegistryKey> Open(RegistryRoot root, const std::string& path,
                                             bool create) = 0;
+  // Deletes the key at `path` under `root` with every key and value below it; true also when there
+  // was no such key. An empty path (the root itself) is refused.
+  virtual bool DeleteKey(RegistryRoot root, const std::string& path) = 0;
 };
 
 // "\Software\QuenloBoFang\" -> "Software\QuenloBoFang": the form the registry API takes.

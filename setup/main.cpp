@@ -5,11 +5,13 @@
 #include "install/browser_start_page.h"
 #include "install/install_sequence.h"
 #include "install/shortcuts.h"
+#include "install/uninstall_entry.h"
 #include "payload/payload_check.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/process.h"
 #include "platform/win32/ui_backend.h"
 #include "setup/startup.h"
+#include "wizard/long_texts.h"
 #include "wizard/setup_main_form.h"
 
 namespace {
@@ -22,7 +24,9 @@ void RunSetup() {
   const auto libraries = quenlo::win32::MakeLibraries();
   const auto messageBoxes = quenlo::win32::MakeMessageBoxes();
   const auto shell = quenlo::win32::MakeShell();
-  quenlo::InstallPlatform install{*files, *registry, *libraries};
+  // What the install changes, noted by its steps for the uninstall record.
+  quenlo::uninstall::UninstallRecord record;
+  quenlo::InstallPlatform install{*files, *registry, *libraries, nullptr, &record};
   // The setup file's payload is checked from the wizard's creation on, while the user reads the
   // first pages; the install and the start-page task wait for the verdict.
   std::optional<quenlo::PayloadCheck> payloadCheck;
@@ -44,10 +48,23 @@ void RunSetup() {
             [&registry, &earlierStartPage](const std::string& address) {
               quenlo::RestoreBrowserStartPage(*registry, address, earlierStartPage);
             },
-            [&files, &registry, &shell](const std::string& installDir) {
-              quenlo::CreateShortcuts(installDir, {*files, *registry, *shell});
+            [&files, &registry, &shell, &record](const std::string& installDir) {
+              const quenlo::ShortcutsMade made =
+                  quenlo::CreateShortcuts(installDir, {*files, *registry, *shell});
+              record.links = made.links;
+              record.programGroup = made.programGroup;
             },
             &*payloadCheck};
+        services.recordInstallation = [&files, &registry, &record, &earlierStartPage](
+                                          const std::vector<std::string>& createdFolders) {
+          if (earlierStartPage.restorable) {
+            record.startPage = quenlo::uninstall::StartPageChange{
+                quenlo::wizard::kNavigationSiteAddress, earlierStartPage.address};
+          }
+          record.createdFolders.insert(record.createdFolders.begin(), createdFolders.begin(),
+                                       createdFolders.end());
+          quenlo::FinishUninstallRecord(*files, *registry, record);
+        };
         return std::make_shared<quenlo::wizard::TSetupMain_Form>(window, std::move(services));
       });
   quenlo::RunStartup(session, {*registry, *messageBoxes, *application});

@@ -222,6 +222,7 @@ void TSetupMain_Form::FinishInstall() {
   if (bar != nullptr) bar->SetVisible(false);
   closeAllowed_ = true;
   if (services_.createShortcuts) services_.createShortcuts(services_.session.InstallDir);
+  if (services_.recordInstallation) services_.recordInstallation(createdFolders_);
   if (bar != nullptr) bar->SetPosition(kProgressMaximum);
   SetTitle(kFinishedTitle);
   pageIndex_ = 6;

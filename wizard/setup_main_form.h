@@ -39,6 +39,9 @@ struct WizardServices {
   // The check of the setup file, running since the wizard was created; none: the file counts as
   // sound.
   PayloadCheck* payloadCheck = nullptr;
+  // The record of what the install changed, once the shortcuts exist; given the folders the
+  // folder page made, outermost first.
+  std::function<void(const std::vector<std::string>& createdFolders)> recordInstallation{};
 };
 
 // The fixed texts of the window that do not follow the language.

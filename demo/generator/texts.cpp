@@ -21,7 +21,7 @@ std::string ReadmeText() {
 文件数量相同，但内容是构建时生成的：
 
   * QuenloMediaPlayer.exe  演示播放器，只显示它收到的命令行；
-  * UnInstall.exe          卸载程序的占位程序；
+  * UnInstall.exe          卸载程序；
   * Codec 目录中的 .ax 和 .dll 文件都是可以自注册的演示解码器，
     每个文件注册一个自己的 COM 类；
   * Skin\Default 中的位图、图标和图片是生成的示意图。

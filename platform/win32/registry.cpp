@@ -20,10 +20,12 @@ class Win32RegistryKey final : public platform::RegistryKey {
 
   platform::RegistryValue Read(const std::string& name) override {
     platform::RegistryValue value;
-    const std::wstring wideName = WidePath(name);
+    const auto wideName = WideExact(name);
+    if (!wideName) return value;
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExW(key_, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(key_, wideName->c_str(), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS) {
       return value;
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
@@ -32,7 +34,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
     }
     std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
     if (size != 0 &&
-        RegQueryValueExW(key_, wideName.c_str(), nullptr, &type,
+        RegQueryValueExW(key_, wideName->c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
       return value;
     }
@@ -45,17 +47,27 @@ class Win32RegistryKey final : public platform::RegistryKey {
   }
 
   bool WriteString(const std::string& name, const std::string& text) override {
+    const auto wideName = WideExact(name);
     const auto wide = WideExact(text);
-    if (!wide) return false;
-    return RegSetValueExW(key_, WidePath(name).c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(wide->c_str()),
-                          static_cast<DWORD>((wide->size() + 1) * sizeof(wchar_t))) ==
-           ERROR_SUCCESS;
+    if (!wideName || !wide) return false;
+    return RegSetValueExW(
+               key_, wideName->c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide->c_str()),
+               static_cast<DWORD>((wide->size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   }
 
   bool DeleteValue(const std::string& name) override {
-    const LONG status = RegDeleteValueW(key_, WidePath(name).c_str());
+    const auto wideName = WideExact(name);
+    if (!wideName) return true;  // a name that is no GBK text names no value of ours
+    const LONG status = RegDeleteValueW(key_, wideName->c_str());
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  }
+
+  bool WriteDword(const std::string& name, std::uint32_t value) override {
+    const auto wideName = WideExact(name);
+    if (!wideName) return false;
+    const DWORD data = value;
+    return RegSetValueExW(key_, wideName->c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
   }
 
  private:
@@ -66,14 +78,24 @@ class Win32Registry final : public platform::Registry {
  public:
   std::unique_ptr<platform::RegistryKey> Open(platform::RegistryRoot root, const std::string& path,
                                               bool create) override {
-    const std::wstring subKey = WidePath(platform::TrimKeyPath(path));
+    const auto subKey = WideExact(platform::TrimKeyPath(path));
+    if (!subKey) return nullptr;
     HKEY key = nullptr;
     const LONG status =
-        create ? RegCreateKeyExW(RootKey(root), subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_ALL_ACCESS, nullptr, &key, nullptr)
-               : RegOpenKeyExW(RootKey(root), subKey.c_str(), 0, KEY_ALL_ACCESS, &key);
+        create ? RegCreateKeyExW(RootKey(root), subKey->c_str(), 0, nullptr,
+                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr)
+               : RegOpenKeyExW(RootKey(root), subKey->c_str(), 0, KEY_ALL_ACCESS, &key);
     if (status != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32RegistryKey>(key);
+  }
+
+  // The key with everything below it; a key that is not there counts as deleted. Never a root.
+  bool DeleteKey(platform::RegistryRoot root, const std::string& path) override {
+    const std::string subKey = platform::TrimKeyPath(path);
+    const auto wideKey = WideExact(subKey);
+    if (subKey.empty() || !wideKey) return false;
+    const LONG status = RegDeleteTreeW(RootKey(root), wideKey->c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
   }
 };
 

@@ -31,8 +31,9 @@ std::string GbkLossy(std::wstring_view wide);
 
 namespace quenlo::win32 {
 
-// UTF-16 for a GBK path or registry name. A name whose bytes are not GBK text becomes one that
-// every file and registry call refuses (it holds '|'), so it never names some other file.
+// UTF-16 for a GBK path. A path whose bytes are not GBK text becomes one that every file call
+// refuses (it holds '|'), so it never names some other file. (Registry names may hold '|': the
+// registry takes WideExact and refuses such a name itself.)
 std::wstring WidePath(std::string_view gbk);
 
 }  // namespace quenlo::win32

@@ -1,7 +1,7 @@
 // Whole installations of the small demo payload through the real wizard, as a user makes them,
 // checked against the real registry, files and shell links: a first installation, installing
-// over an earlier copy (also while its player runs), No at the question, and a damaged setup
-// file.
+// over an earlier copy (also while its player runs), No at the question, a damaged setup file,
+// and the installed uninstaller giving the system back (or, after No, leaving it as it is).
 //
 // QUENLO_DEMO_SETUP names the small demo setup and QUENLO_DEMO_PAYLOAD the tree it was packed
 // from (scripts/make-demo-payload.sh --small). Every test starts from a system without the
@@ -62,6 +62,11 @@ constexpr const char* kInstallDir = "C:\\端到端\\Quenlo播放";
 constexpr const char* kInstallRoot = "C:\\端到端";
 
 constexpr Milliseconds kInstallTimeout = 180000;
+constexpr const char* kUninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuenloBoFang";
+constexpr const char* kUninstallQuestion =
+    "您确定要从计算机中完全删除 Quenlo播放 v2.0 Tesmar版 及其所有组件吗？";
+constexpr const char* kUninstalledNotice = "Quenlo播放 v2.0 Tesmar版 已从您的计算机中删除。";
 
 fs::path Native(const std::string& gbk) { return fs::path(GbkToWide(gbk)); }
 
@@ -151,6 +156,7 @@ class InstallationTest : public testing::Test {
       fs::remove(fs::path(system) / entry.path().filename(), ignored);
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
   }
 
   std::string Text(const char* name) const { return driver_->Get(name).text; }
@@ -397,6 +403,99 @@ TEST_F(InstallationTest, InstallingOverARunningPlayerFinishes) {
   CloseHandle(player.hProcess);
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                      "PendingFileRenameOperations");
+}
+
+// Runs the installed uninstaller up to its question and answers it.
+void AnswerUninstallQuestion(Driver& driver, int answer) {
+  driver.Start(Native(std::string(kInstallDir) + "\\UnInstall.exe"));
+  const MessageBoxInfo question = driver.WaitMessageBox();
+  EXPECT_EQ(GbkToUtf8(question.text), GbkToUtf8(kUninstallQuestion));
+  EXPECT_EQ(GbkToUtf8(question.caption), GbkToUtf8("提示信息"));
+  EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
+  EXPECT_EQ(question.icon, "information");
+  driver.Answer(answer);
+}
+
+TEST_F(InstallationTest, TheUninstallerGivesTheSystemBackAndKeepsTheUsersFile) {
+  SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/true);
+  FinishInstalling();
+  ExpectCompleteInstallation();
+  EXPECT_EQ(ReadRegistryString("HKLM", kUninstallKey, "UninstallString"),
+            "\"" + std::string(kInstallDir) + "\\UnInstall.exe\"");
+  const fs::path mine = Native(std::string(kInstallDir) + "\\Project\\我的列表.txt");
+  WriteAll(mine, "the user's own");
+
+  driver_ = std::make_unique<Driver>();
+  AnswerUninstallQuestion(*driver_, IDYES);
+  const MessageBoxInfo notice = driver_->WaitMessageBox(kInstallTimeout);
+  EXPECT_EQ(GbkToUtf8(notice.text), GbkToUtf8(kUninstalledNotice));
+  EXPECT_EQ(notice.buttons, std::vector<int>{IDOK});
+  driver_->Answer(IDOK);
+  EXPECT_EQ(driver_->WaitExit(), 0u);
+  // Its copy in the temporary folder removes the uninstaller once it has ended.
+  const fs::path uninstaller = Native(std::string(kInstallDir) + "\\UnInstall.exe");
+  for (int i = 0; i < 300 && fs::exists(uninstaller); ++i) Sleep(100);
+
+  // The user's file is all that is left of the installation.
+  std::vector<fs::path> left;
+  for (const auto& entry : fs::recursive_directory_iterator(Native(kInstallRoot))) {
+    if (entry.is_regular_file()) left.push_back(entry.path());
+  }
+  EXPECT_EQ(left, std::vector<fs::path>{mine});
+  EXPECT_FALSE(fs::exists(Native(std::string(kInstallDir) + "\\Codec")));
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  for (const auto& entry : fs::directory_iterator(payload_ / "Exe")) {
+    EXPECT_FALSE(fs::exists(fs::path(system) / entry.path().filename())) << entry.path().string();
+  }
+  for (const auto& [name, path] : AppFiles(payload_)) {
+    if (IsCodecLibrary(name)) {
+      EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + demo::ClsidForName(name)))
+          << GbkToUtf8(name);
+    }
+  }
+  for (std::string_view row : MediaExtensions()) {
+    const std::string extension(row);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Quenlo" + extension)) << extension;
+    if (extension != ".avi") {
+      EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, extension)) << extension;
+    }
+  }
+  EXPECT_EQ(ReadRegistryString("HKCR", ".avi", ""), kEarlierHandler);
+  EXPECT_FALSE(ReadRegistryString("HKCR", ".avi", "Quenlo.backup"));
+  EXPECT_EQ(ReadRegistryString("HKCU", kStartPageKey, "Start Page"), "about:blank");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  for (const std::string& link : demo::ExpectedLinkPaths()) {
+    EXPECT_FALSE(fs::exists(Native(link))) << GbkToUtf8(link);
+  }
+  EXPECT_FALSE(fs::exists(Native(FolderPart(demo::ExpectedLinkPaths()[0])))) << "program group";
+
+  // The copy that removed the uninstaller waits for the next restart, which a test prefix never
+  // has: it goes now, with the request.
+  for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
+    if (!entry.path().filename().wstring().starts_with(L"QuenloUninstall-")) continue;
+    std::error_code ignored;
+    for (int i = 0; i < 100 && fs::exists(entry.path()); ++i) {
+      fs::remove_all(entry.path(), ignored);
+      if (fs::exists(entry.path())) Sleep(100);
+    }
+  }
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                     "PendingFileRenameOperations");
+}
+
+TEST_F(InstallationTest, NoAtTheUninstallQuestionChangesNothing) {
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  FinishInstalling();
+  driver_ = std::make_unique<Driver>();
+  AnswerUninstallQuestion(*driver_, IDNO);
+  EXPECT_EQ(driver_->WaitExit(), 0u);
+  ExpectCompleteInstallation();
+  EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.exe")));
+  EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.rec")));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 }  // namespace

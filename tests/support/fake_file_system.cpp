@@ -155,7 +155,7 @@ bool FakeFileSystem::RemoveFolder(const std::string& path) {
 }
 
 bool FakeFileSystem::RemoveFileAtRestart(const std::string& path) {
-  if (!FileExists(path)) return false;
+  if (!FileExists(path) && !FolderExists(path)) return false;
   removalsAtRestart_.push_back(path);
   return true;
 }

@@ -36,6 +36,14 @@ class FakeRegistry::Key final : public platform::RegistryKey {
     return true;
   }
 
+  bool WriteDword(const std::string& name, std::uint32_t value) override {
+    if (owner_.failWrites_) return false;
+    std::string data(4, '\0');
+    for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    owner_.keys_[id_][UpperCaseAscii(name)] = StoredValue{ValueType::Dword, data};
+    return true;
+  }
+
  private:
   FakeRegistry& owner_;
   KeyId id_;
@@ -54,6 +62,21 @@ std::unique_ptr<platform::RegistryKey> FakeRegistry::Open(platform::RegistryRoot
     CreateKey(root, path);
   }
   return std::make_unique<Key>(*this, id);
+}
+
+bool FakeRegistry::DeleteKey(platform::RegistryRoot root, const std::string& path) {
+  const KeyId id = Id(root, path);
+  if (id.second.empty() || failWrites_) return false;
+  // Any key at or below `path` goes, as with the real registry; a denied one stays and fails it.
+  bool deleted = true;
+  for (auto key = keys_.begin(); key != keys_.end();) {
+    const bool below =
+        key->first.first == root &&
+        (key->first.second == id.second || key->first.second.starts_with(id.second + "\\"));
+    if (below && denied_.contains(key->first)) deleted = false;
+    key = below && !denied_.contains(key->first) ? keys_.erase(key) : std::next(key);
+  }
+  return deleted;
 }
 
 void FakeRegistry::CreateKey(platform::RegistryRoot root, const std::string& path) {

@@ -22,6 +22,7 @@ class FakeRegistry final : public platform::Registry {
 
   std::unique_ptr<platform::RegistryKey> Open(platform::RegistryRoot root, const std::string& path,
                                               bool create) override;
+  bool DeleteKey(platform::RegistryRoot root, const std::string& path) override;
 
   // Arranging and inspecting, bypassing the accessor.
   void SetValue(platform::RegistryRoot root, const std::string& path, const std::string& name,

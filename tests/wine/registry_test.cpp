@@ -110,5 +110,36 @@ TEST_F(RealRegistryTest, ValuesAreStoredAsUtf16AndTextGbkCannotHoldIsNoString) {
   EXPECT_EQ(opened->Read("Foreign").kind, platform::RegistryValue::Kind::NotString);
 }
 
+TEST_F(RealRegistryTest, DwordIsWrittenAsFourBytesOfTypeDword) {
+  {
+    const auto key = registry->Open(platform::RegistryRoot::LocalMachine, kRecordKey, true);
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(key->WriteDword("EstimatedSize", 0x01020304));
+  }
+  DWORD type = 0;
+  DWORD data = 0;
+  DWORD size = sizeof data;
+  ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, kRecordKey, "EstimatedSize", RRF_RT_ANY, &type, &data,
+                         &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(data, 0x01020304u);
+}
+
+TEST_F(RealRegistryTest, DeleteKeyTakesTheKeyWithEverythingBelowAndToleratesNoKey) {
+  SetString("AppPath", "C:\\Player\\");
+  HKEY below = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang\\Sub\\Deeper", 0, nullptr,
+                            0, KEY_ALL_ACCESS, nullptr, &below, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(below);
+  EXPECT_TRUE(
+      registry->DeleteKey(platform::RegistryRoot::LocalMachine, "\\Software\\QuenloBoFang\\"));
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_TRUE(registry->DeleteKey(platform::RegistryRoot::LocalMachine, kRecordKey));
+  EXPECT_FALSE(registry->DeleteKey(platform::RegistryRoot::LocalMachine, ""));  // never the root
+}
+
 }  // namespace
 }  // namespace quenlo

@@ -1,6 +1,6 @@
-// The demo player and the uninstaller placeholder under Wine, driven from outside as a person
+// The demo player and the uninstaller under Wine, driven from outside as a person
 // (or the setup's file-type commands) would: the player shows the command line it was given in
-// its named controls; the uninstaller says it is a placeholder.
+// its named controls; the uninstaller, with no uninstall record beside it, says so.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -156,13 +156,13 @@ TEST(DemoPlayer, ShowsTheAddCommandAndClosesFromItsButton) {
   EXPECT_EQ(player.WaitForExit(20000), 0u);
 }
 
-TEST(DemoUninstaller, SaysItIsAPlaceholderAndEndsOnOk) {
+TEST(DemoUninstaller, WithoutARecordBesideItSaysSoAndEndsOnOk) {
   Started uninstaller(Quoted(TemplatesFolder() + "\\UnInstall.exe"));
   ASSERT_TRUE(uninstaller.running());
   HWND box = WaitForWindow(uninstaller, "#32770");
   ASSERT_NE(box, nullptr) << "no message box";
   const std::string text = Text(GetDlgItem(box, 0xFFFF));
-  EXPECT_NE(text.find("占位程序"), std::string::npos) << text;
+  EXPECT_NE(text.find("找不到 Quenlo播放 的卸载记录"), std::string::npos) << text;
   PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   EXPECT_EQ(uninstaller.WaitForExit(20000), 0u);
 }

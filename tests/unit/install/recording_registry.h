@@ -23,6 +23,11 @@ class RecordingRegistry final : public platform::Registry {
     return std::make_unique<Key>(*this, path, std::move(key));
   }
 
+  bool DeleteKey(platform::RegistryRoot root, const std::string& path) override {
+    log_.push_back("delete key " + path);
+    return inner_.DeleteKey(root, path);
+  }
+
   void FailWritesOf(const std::string& valueName) { failing_.insert(valueName); }
   const std::vector<std::string>& log() const { return log_; }
 
@@ -41,6 +46,10 @@ class RecordingRegistry final : public platform::Registry {
     bool DeleteValue(const std::string& name) override {
       owner_.log_.push_back("delete " + path_ + " [" + name + "]");
       return inner_->DeleteValue(name);
+    }
+    bool WriteDword(const std::string& name, std::uint32_t value) override {
+      owner_.log_.push_back("write " + path_ + " [" + name + "] dword " + std::to_string(value));
+      return inner_->WriteDword(name, value);
     }
 
    private:

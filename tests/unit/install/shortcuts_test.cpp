@@ -137,5 +137,15 @@ TEST(LinkFileNameTest, TheFileNameCutBeforeItsFirstDot) {
   EXPECT_EQ(LinkFileName("C:\\Q\\说明"), "说明.lnk");
 }
 
+// What the uninstall record learns: the group, and only the links that were written.
+TEST_F(ShortcutsTest, ReportsTheGroupAndTheLinksItMade) {
+  files.RemoveFile(std::string(kF) + "Readme.txt");
+  const ShortcutsMade made = CreateShortcuts(kInstall, {files, registry, shell});
+  EXPECT_EQ(made.programGroup, kGroup);
+  EXPECT_EQ(made.links, (std::vector<std::string>{std::string(kGroup) + "Quenlo播放.lnk",
+                                                  std::string(kGroup) + "UnInstall.lnk",
+                                                  std::string(kDesktop) + "\\Quenlo播放.lnk"}));
+}
+
 }  // namespace
 }  // namespace quenlo

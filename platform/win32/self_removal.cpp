@@ -1,0 +1,157 @@
+// The uninstaller's removal of its own file, through a copy in the temporary folder.
+#include "platform/win32/self_removal.h"
+
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/win32/wide_text.h"
+
+namespace quenlo::win32 {
+namespace {
+
+constexpr DWORD kWaitForUninstallerMs = 60000;
+constexpr int kDeleteAttempts = 50;  // a just-ended process's image may stay mapped a moment
+constexpr DWORD kDeleteRetryMs = 100;
+
+std::wstring ModuleFile() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring TemporaryFolder() {
+  wchar_t buffer[MAX_PATH + 2] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  return length == 0 || length > MAX_PATH ? std::wstring() : std::wstring(buffer, length);
+}
+
+// One argument as CommandLineToArgvW reads it back.
+std::wstring Quoted(const std::wstring& argument) {
+  std::wstring out = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+}  // namespace
+
+std::vector<std::string> ProgramArguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (words == nullptr) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(GbkExact(words[i]).value_or(std::string()));
+  LocalFree(words);
+  return arguments;
+}
+
+void LeaveCurrentFolder() {
+  const std::wstring temporary = TemporaryFolder();
+  if (!temporary.empty()) SetCurrentDirectoryW(temporary.c_str());
+}
+
+bool StartRemovalAfterExit(const std::string& file, const std::vector<std::string>& folders) {
+  const std::wstring self = ModuleFile();
+  const std::wstring temporary = TemporaryFolder();
+  const std::optional<std::wstring> wideFile = WideExact(file);
+  if (self.empty() || temporary.empty() || !wideFile) return false;
+  // A folder of its own, new: the copy runs with the uninstaller's rights, and a program loads
+  // libraries from its own folder, into which nobody may have put one beforehand.
+  std::wstring ownFolder;
+  for (unsigned attempt = 0; attempt < 100 && ownFolder.empty(); ++attempt) {
+    const std::wstring candidate = temporary + L"QuenloUninstall-" +
+                                   std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                   std::to_wstring(attempt) + L"\\";
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) ownFolder = candidate;
+  }
+  if (ownFolder.empty()) return false;
+  const std::wstring copy = ownFolder + L"UnInstall.exe";
+  if (!CopyFileW(self.c_str(), copy.c_str(), TRUE)) {
+    RemoveDirectoryW(ownFolder.c_str());
+    return false;
+  }
+  const auto giveUp = [&] {
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(ownFolder.c_str());
+    return false;
+  };
+
+  // The copy learns of this process's end through a handle it inherits.
+  HANDLE me = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me,
+                       SYNCHRONIZE, TRUE, 0)) {
+    return giveUp();
+  }
+  std::wstring line = Quoted(copy) + L" " + Wide(kFinishRemovalArgument) + L" " +
+                      std::to_wstring(reinterpret_cast<std::uintptr_t>(me)) + L" " +
+                      Quoted(*wideFile);
+  for (const std::string& folder : folders) {
+    if (const std::optional<std::wstring> wide = WideExact(folder)) line += L" " + Quoted(*wide);
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      temporary.c_str(), &startup, &process);
+  CloseHandle(me);
+  if (!started) return giveUp();
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+int FinishRemoval(const std::vector<std::string>& arguments) {
+  if (arguments.size() < 3) return 2;
+  // The uninstaller's own handle, inherited; the uninstaller has ended once it is signalled.
+  const auto uninstaller = reinterpret_cast<HANDLE>(
+      static_cast<std::uintptr_t>(std::strtoull(arguments[1].c_str(), nullptr, 10)));
+  WaitForSingleObject(uninstaller, kWaitForUninstallerMs);
+  CloseHandle(uninstaller);
+
+  const std::wstring file = Wide(arguments[2]);
+  bool deleted = false;
+  for (int attempt = 0; attempt < kDeleteAttempts && !deleted; ++attempt) {
+    deleted = DeleteFileW(file.c_str()) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (!deleted) Sleep(kDeleteRetryMs);
+  }
+  if (!deleted) MoveFileExW(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  for (std::size_t i = 3; i < arguments.size(); ++i) {
+    const std::wstring folder = Wide(arguments[i]);
+    if (!RemoveDirectoryW(folder.c_str()) && !deleted) {
+      MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+  }
+  // The copy itself goes at the next restart, and then its folder.
+  const std::wstring self = ModuleFile();
+  if (!self.empty()) {
+    MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    const std::size_t separator = self.find_last_of(L'\\');
+    if (separator != std::wstring::npos) {
+      MoveFileExW(self.substr(0, separator).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+  }
+  return deleted ? 0 : 1;
+}
+
+}  // namespace quenlo::win32

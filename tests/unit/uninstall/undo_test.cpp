@@ -1,0 +1,204 @@
+// The uninstall against the test doubles: the rules per extension, and a whole uninstall of an
+// installation made by the install sequence.
+#include "uninstall/undo.h"
+
+#include <gtest/gtest.h>
+
+#include "install/install_sequence.h"
+#include "install/uninstall_entry.h"
+#include "setup/startup.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/fake_libraries.h"
+#include "tests/support/fake_registry.h"
+#include "tests/support/scripted_message_boxes.h"
+#include "tests/support/setup_file_builder.h"
+
+namespace quenlo::uninstall {
+namespace {
+
+using platform::RegistryRoot;
+using State = ExtensionBefore::State;
+constexpr RegistryRoot kClasses = RegistryRoot::ClassesRoot;
+
+std::string Default(testing::FakeRegistry& registry, const char* key, const char* name = "") {
+  if (!registry.KeyExists(kClasses, key)) return "(no key)";
+  const auto value = registry.Value(kClasses, key, name);
+  return value ? value->data : "(none)";
+}
+
+TEST(GiveBackExtension, EachCaseEndsAsTheRulesSay) {
+  const struct {
+    const char* name;
+    ExtensionBefore before;
+    const char* handlerNow;  // nullptr: no key now
+    const char* backupNow;   // nullptr: no backup value
+    const char* handlerAfter;
+    const char* backupAfter;
+  } cases[] = {
+      {"an earlier handler comes back",
+       {".avi", State::Handler, "AVIFile"},
+       "Quenlo.avi",
+       "AVIFile",
+       "AVIFile",
+       "(none)"},
+      {"the record names the player: the backup holds the earlier one",
+       {".avi", State::Handler, "Quenlo.avi"},
+       "Quenlo.avi",
+       "AVIFile",
+       "AVIFile",
+       "(none)"},
+      {"a key without a handler gets none again",
+       {".avi", State::NoHandler, ""},
+       "Quenlo.avi",
+       nullptr,
+       "(none)",
+       "(none)"},
+      {"a key the install created goes whole",
+       {".avi", State::Absent, ""},
+       "quenlo.AVI",
+       nullptr,
+       "(no key)",
+       "(no key)"},
+      {"a handler changed since is left alone",
+       {".avi", State::Handler, "AVIFile"},
+       "VLC.avi",
+       "AVIFile",
+       "VLC.avi",
+       "AVIFile"},
+      {"a created key taken over since stays",
+       {".avi", State::Absent, ""},
+       "VLC.avi",
+       nullptr,
+       "VLC.avi",
+       "(none)"},
+      {"a key deleted by hand stays deleted",
+       {".avi", State::Handler, "AVIFile"},
+       nullptr,
+       nullptr,
+       "(no key)",
+       "(no key)"},
+  };
+  for (const auto& c : cases) {
+    testing::FakeRegistry registry;
+    if (c.handlerNow != nullptr) registry.SetString(kClasses, ".avi", "", c.handlerNow);
+    if (c.backupNow != nullptr) registry.SetString(kClasses, ".avi", "Quenlo.backup", c.backupNow);
+    GiveBackExtension(registry, c.before);
+    EXPECT_EQ(Default(registry, ".avi"), c.handlerAfter) << c.name;
+    EXPECT_EQ(Default(registry, ".avi", "Quenlo.backup"), c.backupAfter) << c.name;
+    EXPECT_EQ(registry.openKeys(), 0) << c.name;
+  }
+}
+
+class UninstallTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kFolder = "D:\\Player";
+  static constexpr const char* kSelf = "D:\\Player\\UnInstall.exe";
+
+  void SetUp() override {
+    files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
+    registry.SetString(kClasses, ".avi", "", "AVIFile");
+    registry.SetString(RegistryRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main",
+                       "Start Page", "about:blank");
+    testing::SetupFileBuilder setup;
+    setup.Add("App\\Codec\\tmAudio.ax", "filter")
+        .Add("App\\UnInstall.exe", "uninstaller")
+        .Add("App\\Skin\\a.bmp", "skin")
+        .Add("App\\Ini\\Default.ini", "settings");
+    files.WriteFile(files.ModulePath(), setup.str());
+    libraries.Script("D:\\Player\\Codec\\tmAudio.ax", platform::EntryPointOutcome::Returning(0));
+    SetupSession session;
+    session.UseChinese = 1;
+    UninstallRecord record;
+    RunInstallSequence(session, {files, registry, libraries, nullptr, &record}, kFolder);
+    registry.SetString(RegistryRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main",
+                       "Start Page", "http://site/");
+    record.startPage = StartPageChange{"http://site/", "about:blank"};
+    ASSERT_TRUE(FinishUninstallRecord(files, registry, record));
+  }
+
+  UninstallResult Run() {
+    return RunUninstall({files, registry, libraries, boxes}, kFolder, kSelf);
+  }
+  std::string StartPage() {
+    return registry
+        .Value(RegistryRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main",
+               "Start Page")
+        ->data;
+  }
+
+  testing::FakeFileSystem files;
+  testing::FakeRegistry registry;
+  testing::FakeLibraries libraries;
+  testing::ScriptedMessageBoxes boxes;
+};
+
+TEST_F(UninstallTest, NoAtTheQuestionChangesNothing) {
+  boxes.Answer(platform::kAnswerNo);
+  EXPECT_EQ(Run().kind, UninstallResult::Kind::Declined);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, "提示信息");
+  EXPECT_EQ(boxes.shown()[0].flags, platform::kQuestionFlags);
+  EXPECT_TRUE(files.FileExists("D:\\Player\\Skin\\a.bmp"));
+  EXPECT_TRUE(files.FileExists(RecordPath(kFolder)));
+  EXPECT_EQ(Default(registry, ".avi"), "Quenlo.avi");
+  EXPECT_TRUE(registry.KeyExists(RegistryRoot::LocalMachine, kUninstallEntryKey));
+  EXPECT_EQ(libraries.calls().size(), 1u);  // the registration only
+}
+
+TEST_F(UninstallTest, GivesBackEverythingButTheUsersFilesAndDeletesAFileInUseAtRestart) {
+  files.WriteFile("D:\\Player\\Ini\\Default.ini", "the user's own settings");  // changed
+  files.WriteFile("D:\\Player\\Skin\\mine.bmp", "added by the user");
+  files.HoldFile("D:\\Player\\Codec\\tmAudio.ax", testing::FakeFileSystem::Hold::kLocked);
+  boxes.Answer(platform::kAnswerYes);
+  boxes.Answer(platform::kAnswerOk);
+  const UninstallResult result = Run();
+
+  ASSERT_EQ(result.kind, UninstallResult::Kind::Done);
+  ASSERT_EQ(libraries.calls().size(), 2u);
+  EXPECT_EQ(libraries.calls()[1].entryPoint, "DllUnregisterServer");
+  EXPECT_EQ(Default(registry, ".avi"), "AVIFile");
+  EXPECT_FALSE(registry.KeyExists(kClasses, ".mkv"));  // created by the install
+  EXPECT_FALSE(registry.KeyExists(kClasses, "Quenlo.avi"));
+  EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, kAppRecordKey));
+  EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, kUninstallEntryKey));
+  EXPECT_EQ(StartPage(), "about:blank");
+  EXPECT_FALSE(files.FileExists("D:\\Player\\Skin\\a.bmp"));
+  EXPECT_FALSE(files.FileExists(RecordPath(kFolder)));
+  EXPECT_TRUE(files.FileExists("D:\\Player\\Ini\\Default.ini"));
+  EXPECT_TRUE(files.FileExists("D:\\Player\\Skin\\mine.bmp"));
+  EXPECT_TRUE(files.FileExists(kSelf));  // the caller's to remove
+  EXPECT_EQ(result.keptFiles, std::vector<std::string>{"D:\\Player\\Ini\\Default.ini"});
+  EXPECT_EQ(result.leftForRestart, (std::vector<std::string>{"D:\\Player\\Codec\\tmAudio.ax",
+                                                             "D:\\Player\\Codec", "D:\\Player"}));
+  // The user's files hold their folders; the uninstaller holds the installation folder.
+  EXPECT_EQ(result.foldersLeft, (std::vector<std::string>{"D:\\Player\\Codec", "D:\\Player\\Skin",
+                                                          "D:\\Player\\Ini", "D:\\Player"}));
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(boxes.shown()[1].text, DoneNotice(result, kFolder));
+  EXPECT_EQ(boxes.shown()[1].flags, platform::kNoticeFlags);
+}
+
+TEST_F(UninstallTest, ASecondRunFindsNoRecordAndChangesNothing) {
+  boxes.Answer(platform::kAnswerYes);
+  boxes.Answer(platform::kAnswerOk);
+  Run();
+  registry.SetString(kClasses, ".avi", "", "Quenlo.avi");  // as a later install would leave it
+  boxes.Answer(platform::kAnswerOk);
+  EXPECT_EQ(Run().kind, UninstallResult::Kind::NoRecord);
+  EXPECT_EQ(boxes.shown().back().text, kMissingNotice);
+  EXPECT_EQ(Default(registry, ".avi"), "Quenlo.avi");
+}
+
+TEST_F(UninstallTest, ADamagedRecordIsSaidSoAndChangesNothing) {
+  std::string bytes = files.ReadFile(RecordPath(kFolder));
+  bytes[bytes.size() / 2] ^= 1;
+  files.WriteFile(RecordPath(kFolder), bytes);
+  boxes.Answer(platform::kAnswerOk);
+  EXPECT_EQ(Run().kind, UninstallResult::Kind::NoRecord);
+  EXPECT_EQ(boxes.shown().back().text, kDamagedNotice);
+  EXPECT_TRUE(files.FileExists("D:\\Player\\Skin\\a.bmp"));
+  EXPECT_EQ(StartPage(), "http://site/");
+}
+
+}  // namespace
+}  // namespace quenlo::uninstall

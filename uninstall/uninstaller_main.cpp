@@ -1,0 +1,43 @@
+// UnInstall.exe: the uninstaller that the setup installs into the installation folder. It finds
+// the uninstall record next to itself, asks, and gives back what the install changed
+// (uninstall/undo.h). Its own file it cannot delete while it runs: a copy of it in the temporary
+// folder deletes it once it has ended (platform/win32/self_removal.h); where that copy cannot be
+// made or started, the file is deleted at the next restart instead.
+#include "payload/path.h"
+#include "platform/win32/backend.h"
+#include "platform/win32/process.h"
+#include "platform/win32/self_removal.h"
+#include "uninstall/undo.h"
+
+namespace {
+
+int RunUninstaller() {
+  const auto files = quenlo::win32::MakeFileSystem();
+  const auto registry = quenlo::win32::MakeRegistry();
+  const auto libraries = quenlo::win32::MakeLibraries();
+  const auto boxes = quenlo::win32::MakeMessageBoxes();
+  const std::string self = files->ModulePath();
+  const std::string installFolder = quenlo::FolderPart(self);
+  // Started from a shortcut, the current folder is the installation folder, which must go.
+  quenlo::win32::LeaveCurrentFolder();
+
+  const quenlo::uninstall::UninstallResult result =
+      quenlo::uninstall::RunUninstall({*files, *registry, *libraries, *boxes}, installFolder, self);
+  if (result.kind != quenlo::uninstall::UninstallResult::Kind::Done) return 0;
+  if (!quenlo::win32::StartRemovalAfterExit(self, result.foldersLeft)) {
+    files->RemoveFileAtRestart(self);
+    for (const std::string& folder : result.foldersLeft) files->RemoveFileAtRestart(folder);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  quenlo::win32::PrepareProcess();
+  const std::vector<std::string> arguments = quenlo::win32::ProgramArguments();
+  if (!arguments.empty() && arguments.front() == quenlo::win32::kFinishRemovalArgument) {
+    quenlo::win32::EndProcess(quenlo::win32::FinishRemoval(arguments));
+  }
+  quenlo::win32::EndProcess(RunUninstaller());
+}
