@@ -1,5 +1,6 @@
 # Conversions between GBK, native file names and the console (platform/text_encoding.h), one
-# implementation per system. Included from platform/CMakeLists.txt.
+# implementation per system; and the quoting of a Windows command-line argument
+# (platform/windows_argument.h), the same everywhere. Included from platform/CMakeLists.txt.
 if(WIN32)
   add_library(quenlo_text_encoding STATIC ${CMAKE_CURRENT_LIST_DIR}/win32/text_encoding.cpp
               ${CMAKE_CURRENT_LIST_DIR}/win32/wide_text.cpp)
@@ -7,4 +8,5 @@ if(WIN32)
 else()
   add_library(quenlo_text_encoding STATIC ${CMAKE_CURRENT_LIST_DIR}/posix/text_encoding.cpp)
 endif()
+target_sources(quenlo_text_encoding PRIVATE ${CMAKE_CURRENT_LIST_DIR}/windows_argument.cpp)
 target_include_directories(quenlo_text_encoding PUBLIC ${PROJECT_SOURCE_DIR})

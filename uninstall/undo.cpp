@@ -32,8 +32,11 @@ bool NamesThisInstallation(platform::Registry& registry, RegistryRoot root, cons
 }
 
 void RemoveLinks(platform::FileSystem& files, const UninstallRecord& record) {
+  // Shell links only: whatever else a line names is no link the install made.
   for (const std::string& link : record.links) {
-    if (files.FileExists(link)) files.RemoveFile(link);
+    if (EqualsIgnoringCase(ExtensionPart(link), ".lnk") && files.FileExists(link)) {
+      files.RemoveFile(link);
+    }
   }
   // Only when empty: links the user put into the group stay, and so does the group.
   if (!record.programGroup.empty()) files.RemoveFolder(record.programGroup);

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/win32/wide_text.h"
+#include "platform/windows_argument.h"
 
 namespace quenlo::win32 {
 namespace {
@@ -35,23 +36,6 @@ std::wstring TemporaryFolder() {
   wchar_t buffer[MAX_PATH + 2] = {};
   const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
   return length == 0 || length > MAX_PATH ? std::wstring() : std::wstring(buffer, length);
-}
-
-// One argument as CommandLineToArgvW reads it back.
-std::wstring Quoted(const std::wstring& argument) {
-  std::wstring out = L"\"";
-  std::size_t backslashes = 0;
-  for (const wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
 }
 
 }  // namespace
@@ -103,11 +87,12 @@ bool StartRemovalAfterExit(const std::string& file, const std::vector<std::strin
                        SYNCHRONIZE, TRUE, 0)) {
     return giveUp();
   }
-  std::wstring line = Quoted(copy) + L" " + Wide(kFinishRemovalArgument) + L" " +
-                      std::to_wstring(reinterpret_cast<std::uintptr_t>(me)) + L" " +
-                      Quoted(*wideFile);
+  std::wstring line = platform::QuoteWindowsArgument(copy) + L" " + Wide(kFinishRemovalArgument) +
+                      L" " + std::to_wstring(reinterpret_cast<std::uintptr_t>(me)) + L" " +
+                      platform::QuoteWindowsArgument(*wideFile);
   for (const std::string& folder : folders) {
-    if (const std::optional<std::wstring> wide = WideExact(folder)) line += L" " + Quoted(*wide);
+    if (const std::optional<std::wstring> wide = WideExact(folder))
+      line += L" " + platform::QuoteWindowsArgument(*wide);
   }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
