@@ -3,8 +3,8 @@
 namespace quenlo {
 namespace {
 
-constexpr std::size_t kChunkBytes = 256 * 1024;
-constexpr std::size_t kSpareChunks = 2;
+constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::size_t kSpareChunks = 1;
 
 }  // namespace
 
