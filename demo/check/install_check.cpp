@@ -252,6 +252,28 @@ std::optional<std::string> ReadRegistryString(const std::string& root, const std
   return uidriver::WideToGbk(buffer).value_or("?");
 }
 
+std::string PendingRestartDeletions() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0,
+                    KEY_READ, &key) != ERROR_SUCCESS) {
+    return {};
+  }
+  std::wstring buffer(8192, L'\0');
+  DWORD size = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+  const LONG status = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(buffer.data()), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS) return {};
+  buffer.resize(size / sizeof(wchar_t));
+  for (wchar_t& c : buffer) c = c == L'\0' ? L'\n' : c;
+  std::string entries;
+  for (const wchar_t c : buffer) {
+    const auto gbk = uidriver::WideToGbk(std::wstring_view(&c, 1));
+    entries += gbk ? *gbk : "?";
+  }
+  return entries;
+}
+
 std::vector<std::string> ExpectedLinkPaths() {
   const auto registry = win32::MakeRegistry();
   const auto shell = win32::MakeShell();

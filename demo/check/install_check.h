@@ -29,6 +29,10 @@ std::optional<LinkProperties> ReadLink(const std::string& linkPath);
 std::optional<std::string> ReadRegistryString(const std::string& root, const std::string& key,
                                               const std::string& value);
 
+// The files that the system is to delete at its next start, as MoveFileEx records them in
+// PendingFileRenameOperations: GBK, one entry per line ("?" for a character GBK lacks).
+std::string PendingRestartDeletions();
+
 // One line of the report: what was looked at, how much of it was as it must be.
 struct CheckSection {
   std::string what;

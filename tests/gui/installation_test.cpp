@@ -372,23 +372,45 @@ TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
 // Installing over an earlier copy whose player is running finishes: the player's file is moved
 // aside and replaced, and the old image, which the running player still holds, goes at the next
 // restart.
+// The installed demo player, started as a user would; it holds its image while it runs.
+class RunningPlayer {
+ public:
+  RunningPlayer() {
+    const std::wstring path = GbkToWide(std::string(kInstallDir) + "\\QuenloMediaPlayer.exe");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + path + L"\"";
+    started_ = CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &process_) != FALSE;
+    if (started_) WaitForInputIdle(process_.hProcess, 10000);
+  }
+  ~RunningPlayer() {
+    if (!started_) return;
+    TerminateProcess(process_.hProcess, 0);  // the player this test started
+    WaitForSingleObject(process_.hProcess, 10000);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                       "PendingFileRenameOperations");
+  }
+  bool Started() const { return started_; }
+  bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+ private:
+  PROCESS_INFORMATION process_ = {};
+  bool started_ = false;
+};
+
 TEST_F(InstallationTest, InstallingOverARunningPlayerFinishes) {
   StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
   FinishInstalling();
-  const std::string playerPath = std::string(kInstallDir) + "\\QuenloMediaPlayer.exe";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION player = {};
-  std::wstring command = L"\"" + GbkToWide(playerPath) + L"\"";
-  ASSERT_TRUE(CreateProcessW(GbkToWide(playerPath).c_str(), command.data(), nullptr, nullptr, FALSE,
-                             0, nullptr, nullptr, &startup, &player));
-  WaitForInputIdle(player.hProcess, 10000);
+  RunningPlayer player;
+  ASSERT_TRUE(player.Started());
 
   StartInstalling(setup_, /*earlierCopy=*/true, /*folder=*/"", /*startPage=*/false);
   FinishInstalling();
   ExpectCompleteInstallation();
-  EXPECT_EQ(WaitForSingleObject(player.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
-      << "the player runs on from its old image";
+  EXPECT_TRUE(player.Running()) << "the player runs on from its old image";
   std::vector<fs::path> aside;
   for (const auto& entry : fs::directory_iterator(Native(kInstallDir))) {
     if (entry.path().filename().wstring().starts_with(L"QuenloMediaPlayer.exe.~")) {
@@ -396,13 +418,6 @@ TEST_F(InstallationTest, InstallingOverARunningPlayerFinishes) {
     }
   }
   EXPECT_EQ(aside.size(), 1u) << "the old image waits for the next restart";
-
-  TerminateProcess(player.hProcess, 0);  // the player this test started
-  WaitForSingleObject(player.hProcess, 10000);
-  CloseHandle(player.hThread);
-  CloseHandle(player.hProcess);
-  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                     "PendingFileRenameOperations");
 }
 
 // Runs the installed uninstaller up to its question and answers it.
@@ -496,6 +511,30 @@ TEST_F(InstallationTest, NoAtTheUninstallQuestionChangesNothing) {
   EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.exe")));
   EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.rec")));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// A player still running when it is uninstalled: everything else goes, its file is deleted at
+// the next restart, and the notice says so.
+TEST_F(InstallationTest, UninstallingARunningPlayerLeavesOnlyItsFileForTheRestart) {
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  FinishInstalling();
+  RunningPlayer player;
+  ASSERT_TRUE(player.Started());
+  driver_ = std::make_unique<Driver>();
+  AnswerUninstallQuestion(*driver_, IDYES);
+  const MessageBoxInfo notice = driver_->WaitMessageBox(kInstallTimeout);
+  EXPECT_NE(GbkToUtf8(notice.text).find(GbkToUtf8("将在计算机重新启动后删除")), std::string::npos)
+      << GbkToUtf8(notice.text);
+  driver_->Answer(IDOK);
+  EXPECT_EQ(driver_->WaitExit(), 0u);
+
+  EXPECT_TRUE(player.Running());
+  EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\QuenloMediaPlayer.exe")));
+  EXPECT_FALSE(fs::exists(Native(std::string(kInstallDir) + "\\Codec")));
+  EXPECT_FALSE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.rec")));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_NE(demo::PendingRestartDeletions().find("QuenloMediaPlayer.exe"), std::string::npos)
+      << demo::PendingRestartDeletions();
 }
 
 }  // namespace

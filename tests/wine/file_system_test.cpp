@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "demo/check/install_check.h"
 #include "payload/change_journal.h"
 #include "platform/win32/backend.h"
 
@@ -159,29 +160,12 @@ class RunningProgram {
   bool running_ = false;
 };
 
-// The files that the system is to delete at its next start, as MoveFileEx records them.
-std::string PendingDeletions() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
-                    KEY_READ, &key) != ERROR_SUCCESS) {
-    return {};
-  }
-  char buffer[8192] = {};
-  DWORD size = sizeof buffer - 2;
-  RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
-                   reinterpret_cast<BYTE*>(buffer), &size);
-  RegCloseKey(key);
-  std::string entries(buffer, size);
-  for (char& c : entries) c = c == '\0' ? '\n' : c;
-  return entries;
-}
-
 // Installing over a running program: a plain replacement is refused, as the system refuses to
 // overwrite a running image; through the journal its file is moved aside and the new one takes
 // its place, and the old image, which cannot be deleted while it runs, goes at the next restart.
 TEST_F(RealFileSystemTest, ARunningProgramIsReplacedAndItsOldImageGoesAtRestart) {
   const std::string path = folder + "\\Player.exe";
-  const bool pendingBefore = !PendingDeletions().empty();
+  const bool pendingBefore = !demo::PendingRestartDeletions().empty();
   RunningProgram player(path);
   ASSERT_TRUE(player.running());
   {
@@ -198,8 +182,9 @@ TEST_F(RealFileSystemTest, ARunningProgramIsReplacedAndItsOldImageGoesAtRestart)
   ASSERT_EQ(journal.leftForRestart().size(), 1u);
   const std::string aside = journal.leftForRestart().front();
   EXPECT_TRUE(files->FileExists(aside)) << aside;
-  EXPECT_NE(PendingDeletions().find(aside.substr(aside.rfind('\\') + 1)), std::string::npos)
-      << PendingDeletions();
+  EXPECT_NE(demo::PendingRestartDeletions().find(aside.substr(aside.rfind('\\') + 1)),
+            std::string::npos)
+      << demo::PendingRestartDeletions();
   if (!pendingBefore) {  // the prefix is shared: leave it no deletion to perform at its next start
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                        "PendingFileRenameOperations");
