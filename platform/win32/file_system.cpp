@@ -222,9 +222,9 @@ class Win32FileSystem final : public platform::FileSystem {
           GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
       if (length < path.size()) {
         path.resize(length);
-        // A folder GBK cannot name: the setup file then cannot be opened for its payload,
-        // which reads as no payload at all instead of some other file's.
-        return GbkExact(path).value_or(std::string());
+        // A folder GBK cannot name is named by its short form; failing that, the path with '?'
+        // for what GBK lacks, which opens no file.
+        return GbkPathOfExisting(path).value_or(GbkLossy(path));
       }
       path.resize(path.size() * 2);
     }

@@ -22,9 +22,9 @@ std::string SpecialFolder(int csidl) {
   wchar_t path[kPathBuffer] = {};
   const bool found = SHGetPathFromIDListW(items, path) != FALSE;
   CoTaskMemFree(items);
-  // A folder GBK cannot name is as good as none: no link is made there rather than one with
-  // characters lost.
-  return found ? GbkExact(path).value_or(std::string()) : std::string();
+  // A folder GBK cannot name (a user name in another script) is named by its short form; where
+  // there is none, no link is made there rather than one with characters lost.
+  return found ? GbkPathOfExisting(path).value_or(std::string()) : std::string();
 }
 
 // Releases a COM interface on every way out.

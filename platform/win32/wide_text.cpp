@@ -83,6 +83,17 @@ std::string GbkLossy(std::wstring_view wide) {
 
 namespace quenlo::win32 {
 
+std::optional<std::string> GbkPathOfExisting(const std::wstring& path) {
+  if (auto gbk = GbkExact(path)) return gbk;
+  const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (length == 0) return std::nullopt;
+  std::wstring shortPath(length, L'\0');
+  const DWORD copied = GetShortPathNameW(path.c_str(), shortPath.data(), length);
+  if (copied == 0 || copied >= length) return std::nullopt;
+  shortPath.resize(copied);
+  return GbkExact(shortPath);
+}
+
 std::wstring WidePath(std::string_view gbk) {
   if (auto wide = WideExact(gbk)) return *wide;
   return L"|not GBK|";

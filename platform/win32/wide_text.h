@@ -31,6 +31,12 @@ std::string GbkLossy(std::wstring_view wide);
 
 namespace quenlo::win32 {
 
+// GBK for the path of a file or folder that exists: exact, or else, where the long path holds a
+// character GBK lacks (the setup started from the Downloads folder of a user whose name is written
+// in another script), its short 8.3 form, which names the same file in ASCII. Nothing when
+// neither can be had.
+std::optional<std::string> GbkPathOfExisting(const std::wstring& path);
+
 // UTF-16 for a GBK path. A path whose bytes are not GBK text becomes one that every file call
 // refuses (it holds '|'), so it never names some other file. (Registry names may hold '|': the
 // registry takes WideExact and refuses such a name itself.)

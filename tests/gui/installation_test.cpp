@@ -241,6 +241,20 @@ TEST_F(InstallationTest, AFirstInstallationLeavesEverythingInPlace) {
             GbkToUtf8(std::string(kInstallDir) + "\\Readme.txt"));
 }
 
+// Started from a download folder whose name GBK cannot hold (a user name in another script), the
+// setup still reads its own payload and installs everything.
+TEST_F(InstallationTest, ASetupInAFolderGbkCannotNameInstallsEverything) {
+  const fs::path downloads = fs::temp_directory_path() / L"Downloads-\u0141ukasz";
+  fs::create_directories(downloads);
+  const fs::path copy = downloads / setup_.filename();
+  fs::copy_file(setup_, copy, fs::copy_options::overwrite_existing);
+  StartInstalling(copy, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  FinishInstalling();
+  ExpectCompleteInstallation();
+  std::error_code ignored;
+  fs::remove_all(downloads, ignored);
+}
+
 TEST_F(InstallationTest, InstallingOverAnEarlierCopyKeepsTheBackupsAndReplacesTheLinks) {
   SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
   // The first time the task is cleared: the start page stays as it was.
