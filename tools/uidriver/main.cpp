@@ -5,13 +5,16 @@
 #include <io.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 
+#include "platform/text_encoding.h"
 #include "tools/uidriver/commands.h"
 #include "tools/uidriver/error.h"
 #include "tools/uidriver/script.h"
+#include "tools/uidriver/text.h"
 
 namespace {
 
@@ -34,18 +37,19 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);  // "\n" line ends, UTF-8 bytes as they are
   bool keepGoing = false;
   bool leaveRunning = false;
-  std::string scriptPath;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--keep-going") {
+  // The script's path as the system gave it (UTF-16), whatever the system's code page.
+  std::filesystem::path scriptPath;
+  for (const std::filesystem::path& word : quenlo::platform::NativeArguments(argc, argv)) {
+    const std::wstring& argument = word.native();
+    if (argument == L"--keep-going") {
       keepGoing = true;
-    } else if (argument == "--leave-running") {
+    } else if (argument == L"--leave-running") {
       leaveRunning = true;
-    } else if (argument == "--help" || argument == "-h") {
+    } else if (argument == L"--help" || argument == L"-h") {
       std::fputs(kUsage, stdout);
       return 0;
-    } else if (scriptPath.empty() && (argument == "-" || argument[0] != '-')) {
-      scriptPath = argument;
+    } else if (scriptPath.empty() && (argument == L"-" || argument[0] != L'-')) {
+      scriptPath = word;
     } else {
       std::fputs(kUsage, stderr);
       return 2;
@@ -56,7 +60,9 @@ int main(int argc, char** argv) {
   if (!scriptPath.empty() && scriptPath != "-") {
     file.open(scriptPath, std::ios::binary);
     if (!file) {
-      Print(Json::MakeObject().Set("ok", false).Set("error", "cannot open " + scriptPath));
+      Print(Json::MakeObject()
+                .Set("ok", false)
+                .Set("error", "cannot open " + quenlo::uidriver::WideToUtf8(scriptPath.native())));
       return 2;
     }
   }
