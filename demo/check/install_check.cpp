@@ -18,6 +18,7 @@
 #include "install/shortcuts.h"
 #include "payload/path.h"
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 #include "tools/uidriver/text.h"
 
 namespace quenlo::demo {
@@ -266,12 +267,7 @@ std::string PendingRestartDeletions() {
   if (status != ERROR_SUCCESS) return {};
   buffer.resize(size / sizeof(wchar_t));
   for (wchar_t& c : buffer) c = c == L'\0' ? L'\n' : c;
-  std::string entries;
-  for (const wchar_t c : buffer) {
-    const auto gbk = uidriver::WideToGbk(std::wstring_view(&c, 1));
-    entries += gbk ? *gbk : "?";
-  }
-  return entries;
+  return win32::GbkLossy(buffer);
 }
 
 std::vector<std::string> ExpectedLinkPaths() {

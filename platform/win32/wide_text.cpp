@@ -24,14 +24,17 @@ std::wstring Convert(std::string_view gbk, DWORD flags, bool& valid) {
   return wide;
 }
 
-std::string ToGbk(std::wstring_view wide, DWORD flags, BOOL* usedDefault) {
+// `defaultChar` (none: the code page's own) stands for what GBK lacks; `usedDefault` (if given)
+// tells whether it was needed. No best-fit look-alikes.
+std::string ToGbk(std::wstring_view wide, const char* defaultChar, BOOL* usedDefault) {
   if (wide.empty()) return {};
-  const int length = WideCharToMultiByte(kGbk, flags, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, usedDefault);
+  const int length =
+      WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                          nullptr, 0, defaultChar, usedDefault);
   if (length <= 0) return {};
   std::string gbk(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(kGbk, flags, wide.data(), static_cast<int>(wide.size()), gbk.data(), length,
-                      nullptr, usedDefault);
+  WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      gbk.data(), length, defaultChar, usedDefault);
   return gbk;
 }
 
@@ -49,14 +52,16 @@ std::optional<std::wstring> WideExact(std::string_view gbk) {
   std::wstring wide = Convert(gbk, MB_ERR_INVALID_CHARS, valid);
   if (!valid) return std::nullopt;
   // Bytes that decode but do not encode back the same way name no GBK text.
-  if (GbkExact(wide) != std::optional<std::string>(std::string(gbk))) return std::nullopt;
+  BOOL usedDefault = FALSE;
+  const std::string back = ToGbk(wide, nullptr, &usedDefault);
+  if (usedDefault || back != gbk) return std::nullopt;
   return wide;
 }
 
 std::optional<std::string> GbkExact(std::wstring_view wide) {
   if (wide.empty()) return std::string();
   BOOL usedDefault = FALSE;
-  std::string gbk = ToGbk(wide, WC_NO_BEST_FIT_CHARS, &usedDefault);
+  std::string gbk = ToGbk(wide, nullptr, &usedDefault);
   if (gbk.empty() || usedDefault) return std::nullopt;
   bool valid = true;
   if (Convert(gbk, MB_ERR_INVALID_CHARS, valid) != wide || !valid) return std::nullopt;
@@ -65,18 +70,9 @@ std::optional<std::string> GbkExact(std::wstring_view wide) {
 
 std::string GbkLossy(std::wstring_view wide) {
   if (wide.empty()) return {};
-  // No best-fit mapping: a character GBK lacks becomes '?', never a look-alike that names
-  // something else.
-  static const char kQuestionMark[] = "?";
-  BOOL usedDefault = FALSE;
-  const int length =
-      WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                          nullptr, 0, kQuestionMark, &usedDefault);
-  if (length <= 0) return std::string(wide.size(), '?');
-  std::string gbk(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                      gbk.data(), length, kQuestionMark, &usedDefault);
-  return gbk;
+  // A character GBK lacks becomes '?', never a look-alike that names something else.
+  std::string gbk = ToGbk(wide, "?", nullptr);
+  return gbk.empty() ? std::string(wide.size(), '?') : gbk;
 }
 
 }  // namespace quenlo::win32

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide_text.h"
 #include "tools/uidriver/error.h"
 
 namespace quenlo::uidriver {
@@ -23,24 +24,11 @@ std::wstring ToWide(std::string_view text, UINT codePage, DWORD flags, bool& ok)
 
 }  // namespace
 
-std::wstring GbkToWide(std::string_view gbk) {
-  bool ok = true;
-  return ToWide(gbk, kGbkCodePage, 0, ok);
-}
+// GBK goes through the backend's conversions, so the driver reads and writes texts exactly as the
+// setup converts them.
+std::wstring GbkToWide(std::string_view gbk) { return win32::Wide(gbk); }
 
-std::optional<std::string> WideToGbk(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  const int size = static_cast<int>(wide.size());
-  BOOL usedDefault = FALSE;
-  const int length = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), size,
-                                         nullptr, 0, nullptr, &usedDefault);
-  if (length <= 0 || usedDefault) return std::nullopt;
-  std::string gbk(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, gbk.data(), length,
-                      nullptr, &usedDefault);
-  if (usedDefault) return std::nullopt;
-  return gbk;
-}
+std::optional<std::string> WideToGbk(std::wstring_view wide) { return win32::GbkExact(wide); }
 
 std::optional<std::wstring> Utf8ToWide(std::string_view utf8) {
   bool ok = true;
