@@ -34,7 +34,10 @@ bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, in
 // that registers, the status line "正在注册解码器:   " + its file name and a 2 ms pause. Libraries
 // that do not register are skipped silently. After the last entry the closing line and a 100 ms
 // pause; an empty list publishes nothing and does not pause. `registered` (if given) receives the
-// libraries that registered, in order.
+// libraries that registered, in order. The libraries are registered in that order on a thread of
+// their own, ahead of the lines: each one's loading and registering takes place during the pause
+// after the line before it. A registration that throws ends the step with that exception, at the
+// entry it belongs to.
 void RegisterCodecs(SetupSession& session, platform::FileSystem& files,
                     platform::Libraries& libraries, const ExtractedFiles& extracted,
                     std::vector<std::string>* registered = nullptr);

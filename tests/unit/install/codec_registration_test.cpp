@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+
 #include "tests/support/fake_libraries.h"
 #include "tests/unit/install/step_recorder.h"
 
@@ -90,29 +94,54 @@ TEST_F(RegisterCodecsTest, LinesOnlyForRegisteredLibrariesAndAStepForEveryEntry)
   Add("C:\\Q\\Codec\\crashes.ax", EntryPointOutcome::Faulting(0xC0000005));
   Add("C:\\Q\\Codec\\誠.dll", Returning(0));
   Add("C:\\Q\\Codec\\keys.dat", Returning(0));
-  // At each call the entry's own step is counted already, and the line is the last success's.
-  std::vector<std::pair<std::int32_t, std::string>> seen;
-  libraries.OnCall([&](const testing::FakeLibraries::Call&) {
-    seen.emplace_back(session.Status.ProgressValue(), session.Status.StatusText());
-  });
   RegisterCodecs(session, pauses, libraries, extracted);
 
-  EXPECT_EQ(libraries.calls().size(), 7u);
+  std::vector<std::string> called;
+  for (const auto& call : libraries.calls()) called.push_back(call.path);
+  EXPECT_EQ(called, (std::vector<std::string>{
+                        "C:\\Q\\Codec\\ok.dll", "C:\\Q\\Codec\\fails.dll", "C:\\Q\\Codec\\false.AX",
+                        "C:\\Q\\Codec\\noexport.dll", "C:\\Q\\Codec\\broken.dll",
+                        "C:\\Q\\Codec\\crashes.ax", "C:\\Q\\Codec\\誠.dll"}));
   const std::string ok = "正在注册解码器:   ok.dll";
   const std::string okFalse = "正在注册解码器:   false.AX";
-  EXPECT_EQ(seen, (std::vector<std::pair<std::int32_t, std::string>>{{370, kExtractionLine},
-                                                                     {371, ok},
-                                                                     {372, ok},
-                                                                     {373, okFalse},
-                                                                     {374, okFalse},
-                                                                     {375, okFalse},
-                                                                     {376, okFalse}}));
   EXPECT_EQ(pauses.pauses(), (std::vector<Pause>{
                                  {2, ok, 370},
                                  {2, okFalse, 372},
                                  {2, "正在注册解码器:   誠.dll", 376},
                                  {100, "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。", 377},
                              }));
+}
+
+// The libraries register ahead of the lines: the next one's registration takes place during the
+// pause after the line before it, not after that pause. A registration that throws ends the step
+// at its own entry.
+TEST_F(RegisterCodecsTest, TheNextLibraryRegistersDuringThePauseBeforeIt) {
+  Add("C:\\Q\\Codec\\a.dll", Returning(0));
+  Add("C:\\Q\\Codec\\b.dll", Returning(0));
+  Add("C:\\Q\\Codec\\c.dll", Returning(0));
+  std::mutex mutex;
+  std::condition_variable called;
+  std::size_t calls = 0;
+  libraries.OnCall([&](const testing::FakeLibraries::Call& call) {
+    {
+      std::lock_guard lock(mutex);
+      ++calls;
+    }
+    called.notify_all();
+    if (call.path.ends_with("c.dll")) throw std::runtime_error("c.dll broke");
+  });
+  bool secondDuringFirstPause = false;
+  pauses.OnPause([&] {
+    if (pauses.pauses().size() != 1) return;
+    std::unique_lock lock(mutex);
+    secondDuringFirstPause =
+        called.wait_for(lock, std::chrono::seconds(10), [&] { return calls >= 2; });
+  });
+
+  EXPECT_THROW(RegisterCodecs(session, pauses, libraries, extracted), std::runtime_error);
+  EXPECT_TRUE(secondDuringFirstPause);
+  EXPECT_EQ(pauses.pauses(), (std::vector<Pause>{{2, "正在注册解码器:   a.dll", 369},
+                                                 {2, "正在注册解码器:   b.dll", 370}}));
 }
 
 }  // namespace

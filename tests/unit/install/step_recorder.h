@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -31,7 +32,10 @@ class StepPauses final : public platform::FileSystem {
   void Sleep(unsigned milliseconds) override {
     pauses_.push_back(
         {milliseconds, session_.Status.StatusText(), session_.Status.ProgressValue()});
+    if (onPause_) onPause_();
   }
+  // Runs during each pause, after it is recorded.
+  void OnPause(std::function<void()> hook) { onPause_ = std::move(hook); }
   const std::vector<Pause>& pauses() const { return pauses_; }
 
   bool FileExists(const std::string&) override { return Unexpected<bool>(); }
@@ -63,6 +67,7 @@ class StepPauses final : public platform::FileSystem {
   }
 
   const SetupSession& session_;
+  std::function<void()> onPause_;
   std::vector<Pause> pauses_;
 };
 
