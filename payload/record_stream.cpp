@@ -19,13 +19,16 @@ constexpr std::size_t kInputChunk = 64 * 1024;
 // The extraction's inflater takes a record whole when its stored data and its output fit these
 // bounds, and streams it in pieces otherwise: memory stays bounded whatever a record's size.
 constexpr std::uint64_t kWholeStoredLimit = kLargestWholeRead;
-constexpr std::size_t kWholeOutputLimit = 512 * 1024;
+constexpr std::size_t kWholeOutputLimit = 2048 * 1024;
 constexpr std::size_t kStreamPiece = 64 * 1024;
 
-// libdeflate's state and the output buffer, kept per thread (the extraction's inflater and the
-// payload check each have one) instead of allocated per record.
+// libdeflate's state and the buffers of a whole record, kept per thread (the extraction's
+// inflater and the payload check each have one) instead of allocated per record: buffers of this
+// size come fresh from the system each time, and their pages would be faulted in and cleared again
+// for every record.
 struct WholeInflater {
   libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+  std::vector<unsigned char> stored;
   std::vector<unsigned char> output;
   ~WholeInflater() { libdeflate_free_decompressor(decompressor); }
 };
@@ -109,25 +112,45 @@ std::vector<unsigned char> CompressRecord(std::span<const unsigned char> content
 
 std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
                                 const InflatedPiece& sink, std::size_t pieceSize) {
+  // zlib inflates the deflate data raw; its two header bytes are checked here, and its Adler-32
+  // trailer against libdeflate's checksum of the output, several times as fast as zlib's own. The
+  // words for what is wrong are zlib's.
   z_stream stream{};
-  if (inflateInit2(&stream, kWindowBits) != Z_OK) throw StreamError("out of memory");
+  if (inflateInit2(&stream, -kWindowBits) != Z_OK) throw StreamError("out of memory");
   InflateGuard guard{&stream};
 
   std::vector<unsigned char> input(
       static_cast<std::size_t>(std::min<std::uint64_t>(size, kInputChunk)));
   std::vector<unsigned char> output(pieceSize);
   std::uint64_t read = 0;
+  // Makes at least `wanted` unread input bytes available unless the stored data ends first.
+  const auto refill = [&](std::size_t wanted) {
+    if (stream.avail_in >= wanted || read == size) return stream.avail_in >= wanted;
+    std::copy_n(stream.next_in, stream.avail_in, input.data());
+    const auto chunk = static_cast<std::size_t>(
+        std::min<std::uint64_t>(size - read, input.size() - stream.avail_in));
+    source.ReadAt(offset + read, input.data() + stream.avail_in, chunk);
+    read += chunk;
+    stream.next_in = input.data();
+    stream.avail_in += static_cast<uInt>(chunk);
+    return stream.avail_in >= wanted;
+  };
+  if (!refill(2)) throw StreamError("the stream ends before its end marker");
+  const unsigned cmf = stream.next_in[0];
+  const unsigned flg = stream.next_in[1];
+  if ((cmf * 256 + flg) % 31 != 0) throw StreamError("incorrect header check");
+  if ((cmf & 0x0F) != Z_DEFLATED) throw StreamError("unknown compression method");
+  if ((cmf >> 4) + 8 > kWindowBits) throw StreamError("invalid window size");
+  if ((flg & 0x20) != 0) throw StreamError(ZlibReason(stream, Z_NEED_DICT));
+  stream.next_in += 2;
+  stream.avail_in -= 2;
+
+  std::uint32_t adler = 1;
   std::uint64_t inflated = 0;
   int code = Z_OK;
   while (code != Z_STREAM_END) {
-    if (stream.avail_in == 0) {
-      if (read == size) throw StreamError("the stream ends before its end marker");
-      const auto chunk =
-          static_cast<std::size_t>(std::min<std::uint64_t>(size - read, input.size()));
-      source.ReadAt(offset + read, input.data(), chunk);
-      read += chunk;
-      stream.next_in = input.data();
-      stream.avail_in = static_cast<uInt>(chunk);
+    if (stream.avail_in == 0 && !refill(1)) {
+      throw StreamError("the stream ends before its end marker");
     }
     stream.next_out = output.data();
     stream.avail_out = static_cast<uInt>(output.size());
@@ -137,10 +160,18 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
       throw StreamError(ZlibReason(stream, code));
     }
     const std::size_t produced = output.size() - stream.avail_out;
-    if (produced != 0) sink(output.data(), produced);
+    if (produced != 0) {
+      adler = libdeflate_adler32(adler, output.data(), produced);
+      sink(output.data(), produced);
+    }
     inflated += produced;
   }
-  const std::uint64_t unused = (size - read) + stream.avail_in;
+  if (!refill(4)) throw StreamError("the stream ends before its end marker");
+  const std::uint32_t trailer =
+      (std::uint32_t{stream.next_in[0]} << 24) | (std::uint32_t{stream.next_in[1]} << 16) |
+      (std::uint32_t{stream.next_in[2]} << 8) | std::uint32_t{stream.next_in[3]};
+  if (trailer != adler) throw StreamError("incorrect data check");
+  const std::uint64_t unused = (size - read) + stream.avail_in - 4;
   if (unused != 0) {
     throw StreamError(std::to_string(unused) + " bytes follow the end of the stream");
   }
@@ -150,8 +181,10 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
 std::uint64_t InflateRecordData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
                                 const InflatedPiece& sink) {
   if (size > kWholeStoredLimit) return InflateStoredData(source, offset, size, sink, kStreamPiece);
-  std::vector<unsigned char> stored(static_cast<std::size_t>(size));
-  source.ReadAt(offset, stored.data(), stored.size());
+  std::vector<unsigned char>& buffer = ThreadWholeInflater().stored;
+  if (buffer.size() < size) buffer.resize(static_cast<std::size_t>(size));
+  const std::span<const unsigned char> stored(buffer.data(), static_cast<std::size_t>(size));
+  source.ReadAt(offset, buffer.data(), stored.size());
   if (const std::optional<std::uint64_t> inflated = InflateWhole(stored, sink)) return *inflated;
   MemorySource held(stored);
   return InflateStoredData(held, 0, stored.size(), sink, kStreamPiece);

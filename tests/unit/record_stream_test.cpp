@@ -97,6 +97,49 @@ TEST(InflateStoredData, RejectsBrokenStreams) {
   EXPECT_NE(InflateError(Bytes{}).find("ends before"), std::string::npos);
 }
 
+// The two header bytes are checked before zlib inflates the data raw: each fault is worded as
+// zlib's own inflate words it.
+TEST(InflateStoredData, HeaderFaultsInZlibsWords) {
+  const auto zlibWords = [](Bytes stored) {
+    z_stream stream{};
+    inflateInit(&stream);
+    Bytes out(1 << 16);
+    stream.next_in = stored.data();
+    stream.avail_in = static_cast<uInt>(stored.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    inflate(&stream, Z_NO_FLUSH);
+    std::string words = stream.msg != nullptr ? stream.msg : "";
+    inflateEnd(&stream);
+    return words;
+  };
+  const Bytes good = CompressRecord(Noise(5000));
+  const std::pair<unsigned char, unsigned char> headers[] = {
+      {0x78, 0x9D},  // check bits wrong
+      {0x77, 0x85},  // compression method 7
+      {0x88, 0x98},  // a 64 KiB window
+  };
+  for (const auto& [cmf, flg] : headers) {
+    Bytes broken = good;
+    broken[0] = cmf;
+    broken[1] = flg;
+    const std::string expected = zlibWords(broken);
+    ASSERT_NE(expected, "");
+    EXPECT_EQ(InflateError(broken), expected) << int{cmf} << " " << int{flg};
+  }
+}
+
+// The input is read in chunks of 64 KiB: the end of the deflate data and the Adler-32 trailer
+// may fall on either side of a chunk's end.
+TEST(InflateStoredData, ATrailerAcrossTheInputChunksEnd) {
+  std::mt19937 random(3);
+  for (std::size_t size = 65536 - 24; size <= 65536; ++size) {
+    Bytes content(size);
+    for (auto& byte : content) byte = static_cast<unsigned char>(random());
+    EXPECT_EQ(Inflate(CompressRecord(content)).bytes, content) << size;
+  }
+}
+
 TEST(InflateStoredData, RejectsAStreamThatNeedsAPresetDictionary) {
   z_stream stream{};
   ASSERT_EQ(deflateInit(&stream, 6), Z_OK);
@@ -114,12 +157,11 @@ TEST(InflateStoredData, RejectsAStreamThatNeedsAPresetDictionary) {
   EXPECT_NE(InflateError(out).find("dictionary"), std::string::npos);
 }
 
-
 // The extraction's inflater takes small records whole and streams large ones: both ways give the
 // content back and refuse every broken stream as zlib words it.
 TEST(InflateRecordData, BothWaysGiveTheContentAndRefuseEveryBrokenStream) {
   std::mt19937 random(7);
-  Bytes incompressible(600 * 1024);  // stored above the whole-record bound: streamed
+  Bytes incompressible(kLargestWholeRead + 4096);  // stored above the whole-record bound: streamed
   for (auto& byte : incompressible) byte = static_cast<unsigned char>(random());
   const struct {
     const char* what;
