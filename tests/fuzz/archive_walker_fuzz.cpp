@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the archive walker as a whole setup file, and inflates every record it
 // yields. Whatever the input, the walk must end (with the image record or an ArchiveError), never
 // read outside the input, and the records it yields must tile the bytes it consumed; the
-// extraction's inflater and plain zlib must agree on every stream.
+// extraction's inflater, its zlib streaming (which checks the zlib header and trailer itself) and
+// libdeflate inflating the whole stream must agree on every stream.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -11,7 +12,31 @@
 #include "payload/record_name.h"
 #include "payload/record_stream.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
+
+#include <vector>
+
+namespace {
+
+// libdeflate on the whole stored data, with room for `capacity` bytes of output: the output, or
+// nothing when it refuses the stream, finds bytes after it, or needs more room.
+std::optional<std::vector<unsigned char>> WholeInflation(const std::uint8_t* stored,
+                                                         std::size_t size, std::size_t capacity) {
+  static libdeflate_decompressor* const decompressor = libdeflate_alloc_decompressor();
+  std::vector<unsigned char> output(capacity);
+  std::size_t used = 0;
+  std::size_t produced = 0;
+  if (libdeflate_zlib_decompress_ex(decompressor, stored, size, output.data(), output.size(), &used,
+                                    &produced) != LIBDEFLATE_SUCCESS ||
+      used != size) {
+    return std::nullopt;
+  }
+  output.resize(produced);
+  return output;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quenlo::payload;
@@ -49,7 +74,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           return std::nullopt;
         }
       };
-      if (inflate(true) != inflate(false)) std::abort();
+      const auto streamed = inflate(false);
+      if (inflate(true) != streamed) std::abort();
+      // The streaming's own header and trailer checks accept exactly what libdeflate accepts.
+      const std::uint8_t* stored = data + record->dataOffset;
+      const auto storedSize = static_cast<std::size_t>(record->storedSize);
+      if (streamed) {
+        const auto whole = WholeInflation(stored, storedSize, streamed->first);
+        if (!whole || adler32(adler32(0, nullptr, 0), whole->data(),
+                              static_cast<uInt>(whole->size())) != streamed->second) {
+          std::abort();
+        }
+      } else if (WholeInflation(stored, storedSize, 1 << 20)) {
+        std::abort();
+      }
     }
   } catch (const ArchiveError&) {
   }
