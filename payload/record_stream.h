@@ -36,7 +36,7 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
 
 // The inflater of the extraction, the payload check and quenlo-pack: the same stream checks as
 // InflateStoredData, faster. A record whose stored data is at most 1 MiB and whose output is at
-// most 2 MiB (nearly all of a payload's bytes) is read and inflated whole with libdeflate; a
+// most 2 MiB (most of a payload's bytes) is read and inflated whole with libdeflate; a
 // larger one, or one libdeflate finds broken, is streamed through zlib in pieces of 64 KiB, so
 // memory stays bounded and the fault is worded as zlib words it. Empty stored data is a broken
 // stream. Throws StreamError.
