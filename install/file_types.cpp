@@ -13,7 +13,6 @@ using platform::RegistryRoot;
 using platform::RegistryValue;
 
 constexpr const char* kProgIdPrefix = "Quenlo";
-constexpr const char* kBackupValue = "Quenlo.backup";
 constexpr const char* kDefaultValue = "";
 
 constexpr const char* kRegisteringTypes = "正在注册文件类型，请稍候...";
@@ -58,15 +57,15 @@ std::string IconText(const SetupSession& session) {
 
 std::string ProgIdOf(const std::string& extension) { return kProgIdPrefix + extension; }
 
-std::optional<ExtensionTaken> TakeOverExtension(const std::string& extension,
-                                                platform::Registry& registry) {
+std::optional<uninstall::ExtensionBefore> TakeOverExtension(const std::string& extension,
+                                                            platform::Registry& registry) {
   // Opened first without creating it, so that the uninstall record knows whether it was there.
   auto key = registry.Open(RegistryRoot::ClassesRoot, extension, /*create=*/false);
   const bool existed = key != nullptr;
   if (!key) key = registry.Open(RegistryRoot::ClassesRoot, extension, /*create=*/true);
   if (!key) return std::nullopt;
   const RegistryValue handler = key->Read(kDefaultValue);
-  const RegistryValue backup = key->Read(kBackupValue);
+  const RegistryValue backup = key->Read(kExtensionBackupValue);
   // A value that is there but is no string can be neither judged nor kept: leave the key alone.
   if (handler.kind == RegistryValue::Kind::NotString ||
       backup.kind == RegistryValue::Kind::NotString) {
@@ -78,11 +77,14 @@ std::optional<ExtensionTaken> TakeOverExtension(const std::string& extension,
   // back, so it is never taken as the backup.
   const std::string progId = ProgIdOf(extension);
   if (!handler.text.empty() && !EqualsIgnoringCase(handler.text, progId) && backup.text.empty() &&
-      !key->WriteString(kBackupValue, handler.text)) {
+      !key->WriteString(kExtensionBackupValue, handler.text)) {
     return std::nullopt;
   }
   if (!key->WriteString(kDefaultValue, progId)) return std::nullopt;
-  return ExtensionTaken{extension, existed, handler.text};
+  using State = uninstall::ExtensionBefore::State;
+  if (!existed) return uninstall::ExtensionBefore{extension, State::Absent, {}};
+  if (handler.text.empty()) return uninstall::ExtensionBefore{extension, State::NoHandler, {}};
+  return uninstall::ExtensionBefore{extension, State::Handler, handler.text};
 }
 
 void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
@@ -98,23 +100,24 @@ void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
   WriteClassesKey(registry, progId + "\\Shell\\Play\\Command", PlayerCommand(session, "/a"));
 }
 
-std::optional<ExtensionTaken> AssociateExtension(const SetupSession& session,
-                                                 const std::string& extension,
-                                                 platform::Registry& registry) {
-  std::optional<ExtensionTaken> taken = TakeOverExtension(extension, registry);
+std::optional<uninstall::ExtensionBefore> AssociateExtension(const SetupSession& session,
+                                                             const std::string& extension,
+                                                             platform::Registry& registry) {
+  std::optional<uninstall::ExtensionBefore> taken = TakeOverExtension(extension, registry);
   WriteProgIdKeys(session, extension, registry);
   return taken;
 }
 
 void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
-                       platform::Registry& registry, std::vector<ExtensionTaken>* taken) {
+                       platform::Registry& registry,
+                       std::vector<uninstall::ExtensionBefore>* taken) {
   session.Status.PublishStatus(kRegisteringTypes);
   files.Sleep(kPhasePauseMs);
   for (const std::string_view extension : MediaExtensions()) {
     session.Status.StepProgress();
-    std::optional<ExtensionTaken> found =
+    std::optional<uninstall::ExtensionBefore> found =
         AssociateExtension(session, std::string(extension), registry);
-    const auto seen = [&](const ExtensionTaken& other) {
+    const auto seen = [&](const uninstall::ExtensionBefore& other) {
       return EqualsIgnoringCase(other.extension, extension);
     };
     if (taken != nullptr && found && std::none_of(taken->begin(), taken->end(), seen)) {

@@ -18,24 +18,22 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "setup/session.h"
+#include "uninstall/uninstall_record.h"
 
 namespace quenlo {
 
 // "Quenlo" + `extension`, the dot included.
 std::string ProgIdOf(const std::string& extension);
 
-// What an extension's key held when it was taken over, for the uninstall record.
-struct ExtensionTaken {
-  std::string extension;
-  bool keyExisted = false;
-  std::string handler;  // the default value found; empty when there was none
-};
+// The extension's value that keeps the handler it named before the player took it over.
+inline constexpr const char* kExtensionBackupValue = "Quenlo.backup";
 
 // Points the extension's key (created when missing) at the player's ProgID, first keeping the
 // handler it named in "Quenlo.backup" when that holds nothing yet and it is not the player's own
-// ProgID. Returns what the key held; nothing when the extension was left alone.
-std::optional<ExtensionTaken> TakeOverExtension(const std::string& extension,
-                                                platform::Registry& registry);
+// ProgID. Returns what the key held, for the uninstall record; nothing when the extension was left
+// alone.
+std::optional<uninstall::ExtensionBefore> TakeOverExtension(const std::string& extension,
+                                                            platform::Registry& registry);
 
 // Writes the ProgID's keys, each created when missing, in this order: DefaultIcon (the icon
 // "Image\logo_s.ico, 0" in InstallDir), Shell (left empty), Shell\Open and Shell\Play (the verb
@@ -45,14 +43,15 @@ void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
                      platform::Registry& registry);
 
 // TakeOverExtension, then WriteProgIdKeys; returns what TakeOverExtension found.
-std::optional<ExtensionTaken> AssociateExtension(const SetupSession& session,
-                                                 const std::string& extension,
-                                                 platform::Registry& registry);
+std::optional<uninstall::ExtensionBefore> AssociateExtension(const SetupSession& session,
+                                                             const std::string& extension,
+                                                             platform::Registry& registry);
 
 // The step: its opening line and 100 ms; for each row of MediaExtensions a progress step, the
 // association and 2 ms; its closing line and 100 ms. `taken` (if given) receives what each
 // extension held before, once per extension (a row that stands twice counts at its first).
 void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
-                       platform::Registry& registry, std::vector<ExtensionTaken>* taken = nullptr);
+                       platform::Registry& registry,
+                       std::vector<uninstall::ExtensionBefore>* taken = nullptr);
 
 }  // namespace quenlo

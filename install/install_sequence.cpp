@@ -45,7 +45,7 @@ void RunStep(InstallStep stepName, Step&& step) {
 void NoteInstall(uninstall::UninstallRecord& record, platform::FileSystem& files,
                  const std::string& installDir, bool createdInstallDir,
                  const ExtractionReport& report, std::vector<std::string>& codecs,
-                 const std::vector<ExtensionTaken>& types) {
+                 std::vector<uninstall::ExtensionBefore>& types) {
   const std::string systemRoot = EnsureTrailingBackslash(files.SystemFolder());
   record.installFolder = installDir;
   if (createdInstallDir) record.createdFolders.push_back(installDir);
@@ -56,7 +56,7 @@ void NoteInstall(uninstall::UninstallRecord& record, platform::FileSystem& files
     record.files.push_back({file.path, file.size, file.adler32});
   }
   record.codecs = std::move(codecs);
-  for (const ExtensionTaken& taken : types) record.extensions.push_back(ExtensionBeforeOf(taken));
+  record.extensions = std::move(types);
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   }
 
   std::vector<std::string> codecs;
-  std::vector<ExtensionTaken> types;
+  std::vector<uninstall::ExtensionBefore> types;
   try {
     RunStep(InstallStep::RegisterCodecs, [&] {
       RegisterCodecs(session, platform.files, platform.libraries, extracted, &codecs);

@@ -57,12 +57,6 @@ bool WriteUninstallEntry(platform::Registry& registry, const uninstall::Uninstal
   return written;
 }
 
-ExtensionBefore ExtensionBeforeOf(const ExtensionTaken& taken) {
-  if (!taken.keyExisted) return {taken.extension, ExtensionBefore::State::Absent, {}};
-  if (taken.handler.empty()) return {taken.extension, ExtensionBefore::State::NoHandler, {}};
-  return {taken.extension, ExtensionBefore::State::Handler, taken.handler};
-}
-
 void MergeEarlierRecord(uninstall::UninstallRecord& record,
                         const uninstall::UninstallRecord& earlier) {
   for (ExtensionBefore& type : record.extensions) {

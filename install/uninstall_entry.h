@@ -39,9 +39,6 @@ std::vector<UninstallEntryValue> UninstallEntryValues(const uninstall::Uninstall
 // written.
 bool WriteUninstallEntry(platform::Registry& registry, const uninstall::UninstallRecord& record);
 
-// The record's entry for an extension taken over.
-uninstall::ExtensionBefore ExtensionBeforeOf(const ExtensionTaken& taken);
-
 // An install over an earlier one finds, where that one changed something, its own traces: the
 // player's ProgID as an extension's handler, its own address as the start page. What the earlier
 // record says was there before is what the system is to get back, and so is kept; the folders

@@ -12,6 +12,7 @@
 #include "payload/folders.h"
 #include "payload/path.h"
 #include "payload/payload_check.h"
+#include "payload/record_stream.h"
 #include "payload/write_behind.h"
 
 namespace quenlo {
@@ -58,8 +59,7 @@ std::uint32_t StreamAdler32(payload::ByteSource& source, const payload::PayloadR
   if (record.storedSize < 4) return 1;  // empty stored data: no content
   unsigned char trailer[4];
   source.ReadAt(record.dataOffset + static_cast<std::uint64_t>(record.storedSize) - 4, trailer, 4);
-  return (std::uint32_t{trailer[0]} << 24) | (std::uint32_t{trailer[1]} << 16) |
-         (std::uint32_t{trailer[2]} << 8) | std::uint32_t{trailer[3]};
+  return payload::TrailerAdler32(trailer);
 }
 
 // Hands the passed records from the inflater's thread to the worker, in order, and then how the

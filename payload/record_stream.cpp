@@ -167,10 +167,7 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
     inflated += produced;
   }
   if (!refill(4)) throw StreamError("the stream ends before its end marker");
-  const std::uint32_t trailer =
-      (std::uint32_t{stream.next_in[0]} << 24) | (std::uint32_t{stream.next_in[1]} << 16) |
-      (std::uint32_t{stream.next_in[2]} << 8) | std::uint32_t{stream.next_in[3]};
-  if (trailer != adler) throw StreamError("incorrect data check");
+  if (TrailerAdler32(stream.next_in) != adler) throw StreamError("incorrect data check");
   const std::uint64_t unused = (size - read) + stream.avail_in - 4;
   if (unused != 0) {
     throw StreamError(std::to_string(unused) + " bytes follow the end of the stream");

@@ -24,6 +24,12 @@ class StreamError : public std::runtime_error {
 // 00 01.
 std::vector<unsigned char> CompressRecord(std::span<const unsigned char> content);
 
+// The Adler-32 that a zlib stream's 4-byte trailer carries (most significant byte first).
+inline std::uint32_t TrailerAdler32(const unsigned char* trailer) {
+  return (std::uint32_t{trailer[0]} << 24) | (std::uint32_t{trailer[1]} << 16) |
+         (std::uint32_t{trailer[2]} << 8) | std::uint32_t{trailer[3]};
+}
+
 // Receives inflated output, one piece at a time.
 using InflatedPiece = std::function<void(const unsigned char* data, std::size_t size)>;
 

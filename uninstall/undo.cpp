@@ -16,8 +16,6 @@ namespace {
 using platform::RegistryRoot;
 using platform::RegistryValue;
 
-constexpr const char* kBackupValue = "Quenlo.backup";
-
 bool SamePath(const std::string& a, const std::string& b) {
   return EqualsIgnoringCase(EnsureTrailingBackslash(a), EnsureTrailingBackslash(b));
 }
@@ -102,7 +100,7 @@ void GiveBackExtension(platform::Registry& registry, const ExtensionBefore& befo
       const auto foreign = [&progId](const std::string& text) {
         return !text.empty() && !EqualsIgnoringCase(text, progId);
       };
-      const RegistryValue backup = key->Read(kBackupValue);
+      const RegistryValue backup = key->Read(kExtensionBackupValue);
       std::string earlier;
       if (before.state == ExtensionBefore::State::Handler && foreign(before.handler)) {
         earlier = before.handler;
@@ -110,7 +108,7 @@ void GiveBackExtension(platform::Registry& registry, const ExtensionBefore& befo
         earlier = backup.text;
       }
       if (earlier.empty() ? key->DeleteValue("") : key->WriteString("", earlier)) {
-        key->DeleteValue(kBackupValue);
+        key->DeleteValue(kExtensionBackupValue);
       }
       return;
     }

@@ -4,6 +4,7 @@
 // folder deletes it once it has ended (platform/win32/self_removal.h); where that copy cannot be
 // made or started, the file is deleted at the next restart instead.
 #include "payload/path.h"
+#include "platform/text_encoding.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/process.h"
 #include "platform/win32/self_removal.h"
@@ -33,9 +34,13 @@ int RunUninstaller() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   quenlo::win32::PrepareProcess();
-  const std::vector<std::string> arguments = quenlo::win32::ProgramArguments();
+  // The arguments as GBK; one GBK cannot hold exactly comes as "".
+  std::vector<std::string> arguments;
+  for (const auto& word : quenlo::platform::NativeArguments(argc, argv)) {
+    arguments.push_back(quenlo::platform::NativeNameToGbk(word).value_or(std::string()));
+  }
   if (!arguments.empty() && arguments.front() == quenlo::win32::kFinishRemovalArgument) {
     quenlo::win32::EndProcess(quenlo::win32::FinishRemoval(arguments));
   }

@@ -14,6 +14,7 @@
 #include "payload/path.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/control_names.h"
+#include "platform/win32/process.h"
 #include "platform/win32/ui_backend.h"
 #include "platform/win32/wide_text.h"
 
@@ -28,9 +29,7 @@ LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam,
 }
 
 std::string DefaultTitle() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::string name = FileNamePart(GbkLossy(path));
+  std::string name = FileNamePart(GbkLossy(OwnProgramFile()));
   const std::string extension = ExtensionPart(name);
   return name.substr(0, name.size() - extension.size());
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/backend.h"
+#include "platform/win32/process.h"
 #include "platform/win32/wide_text.h"
 
 namespace quenlo::win32 {
@@ -216,18 +217,10 @@ class Win32FileSystem final : public platform::FileSystem {
   }
 
   std::string ModulePath() override {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-      const DWORD length =
-          GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-      if (length < path.size()) {
-        path.resize(length);
-        // A folder GBK cannot name is named by its short form; failing that, the path with '?'
-        // for what GBK lacks, which opens no file.
-        return GbkPathOfExisting(path).value_or(GbkLossy(path));
-      }
-      path.resize(path.size() * 2);
-    }
+    const std::wstring path = OwnProgramFile();
+    // A folder GBK cannot name is named by its short form; failing that, the path with '?' for
+    // what GBK lacks, which opens no file.
+    return GbkPathOfExisting(path).value_or(GbkLossy(path));
   }
 
   std::string SystemFolder() override {

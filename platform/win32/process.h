@@ -2,6 +2,8 @@
 // it ends.
 #pragma once
 
+#include <string>
+
 namespace quenlo::win32 {
 
 // Run first thing in main, before anything loads a library:
@@ -18,5 +20,9 @@ void PrepareProcess();
 // detach notifications: those take the loader and heap locks, which the abandoned call may hold
 // for ever.
 [[noreturn]] void EndProcess(int exitCode);
+
+// The running program's own file, as the system names it (UTF-16, of any length); empty when
+// the system does not say.
+std::wstring OwnProgramFile();
 
 }  // namespace quenlo::win32

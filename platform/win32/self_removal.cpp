@@ -2,13 +2,12 @@
 #include "platform/win32/self_removal.h"
 
 #include <windows.h>
-// after windows.h
-#include <shellapi.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 
+#include "platform/win32/process.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_argument.h"
 
@@ -19,19 +18,6 @@ constexpr DWORD kWaitForUninstallerMs = 60000;
 constexpr int kDeleteAttempts = 50;  // a just-ended process's image may stay mapped a moment
 constexpr DWORD kDeleteRetryMs = 100;
 
-std::wstring ModuleFile() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 std::wstring TemporaryFolder() {
   wchar_t buffer[MAX_PATH + 2] = {};
   const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
@@ -40,23 +26,13 @@ std::wstring TemporaryFolder() {
 
 }  // namespace
 
-std::vector<std::string> ProgramArguments() {
-  std::vector<std::string> arguments;
-  int count = 0;
-  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (words == nullptr) return arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(GbkExact(words[i]).value_or(std::string()));
-  LocalFree(words);
-  return arguments;
-}
-
 void LeaveCurrentFolder() {
   const std::wstring temporary = TemporaryFolder();
   if (!temporary.empty()) SetCurrentDirectoryW(temporary.c_str());
 }
 
 bool StartRemovalAfterExit(const std::string& file, const std::vector<std::string>& folders) {
-  const std::wstring self = ModuleFile();
+  const std::wstring self = OwnProgramFile();
   const std::wstring temporary = TemporaryFolder();
   const std::optional<std::wstring> wideFile = WideExact(file);
   if (self.empty() || temporary.empty() || !wideFile) return false;
@@ -128,7 +104,7 @@ int FinishRemoval(const std::vector<std::string>& arguments) {
     }
   }
   // The copy itself goes at the next restart, and then its folder.
-  const std::wstring self = ModuleFile();
+  const std::wstring self = OwnProgramFile();
   if (!self.empty()) {
     MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     const std::size_t separator = self.find_last_of(L'\\');

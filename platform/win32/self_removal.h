@@ -9,10 +9,6 @@
 
 namespace quenlo::win32 {
 
-// The program's arguments after its own name, as GBK; an argument GBK cannot hold exactly comes
-// as "".
-std::vector<std::string> ProgramArguments();
-
 // Makes the temporary folder the current folder, so that the process holds no folder it is to
 // remove (a process's current folder cannot be removed).
 void LeaveCurrentFolder();
@@ -25,7 +21,8 @@ inline constexpr const char* kFinishRemovalArgument = "/finish-removal";
 // are empty. False when the copy could not be made or started; nothing is left behind then.
 bool StartRemovalAfterExit(const std::string& file, const std::vector<std::string>& folders);
 
-// The copy's part, given ProgramArguments() (kFinishRemovalArgument first). Returns the exit
+// The copy's part, given the program's arguments after its own name, as GBK
+// (kFinishRemovalArgument first). Returns the exit
 // code: 0 when the file is gone.
 int FinishRemoval(const std::vector<std::string>& arguments);
 

@@ -75,10 +75,6 @@ std::string GbkLossy(std::wstring_view wide) {
   return gbk.empty() ? std::string(wide.size(), '?') : gbk;
 }
 
-}  // namespace quenlo::win32
-
-namespace quenlo::win32 {
-
 std::optional<std::string> GbkPathOfExisting(const std::wstring& path) {
   if (auto gbk = GbkExact(path)) return gbk;
   const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);

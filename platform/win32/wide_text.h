@@ -27,10 +27,6 @@ std::optional<std::string> GbkExact(std::wstring_view wide);
 // instead of naming some other file.
 std::string GbkLossy(std::wstring_view wide);
 
-}  // namespace quenlo::win32
-
-namespace quenlo::win32 {
-
 // GBK for the path of a file or folder that exists: exact, or else, where the long path holds a
 // character GBK lacks (the setup started from the Downloads folder of a user whose name is written
 // in another script), its short 8.3 form, which names the same file in ASCII. Nothing when
