@@ -3,6 +3,9 @@
 #include "uninstall/uninstall_record.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
 
 #include "install/install_sequence.h"
 #include "install/uninstall_entry.h"
@@ -61,6 +64,11 @@ TEST(UninstallRecord, DamagedTruncatedOrUnknownRecordsAreRefused) {
   std::string newer = good;
   newer.replace(newer.find("version 1"), 9, "version 2");
   const std::string unknownLine = "Quenlo播放 uninstall record\r\nversion 1\r\nfolders C:\\\r\n";
+  // Its checksum is right, so only the line it does not know can have it refused.
+  char checksum[9];
+  std::snprintf(checksum, sizeof checksum, "%08lX",
+                crc32(0, reinterpret_cast<const Bytef*>(unknownLine.data()),
+                      static_cast<uInt>(unknownLine.size())));
   const struct {
     const char* name;
     std::string bytes;
@@ -73,8 +81,8 @@ TEST(UninstallRecord, DamagedTruncatedOrUnknownRecordsAreRefused) {
       {"empty", "", RecordError::Kind::Damaged},
       {"no signature", good.substr(good.find("version")), RecordError::Kind::Damaged},
       {"another version", newer, RecordError::Kind::UnknownVersion},
-      {"an unknown line, checksum and all",
-       unknownLine + "checksum " + std::string(8, '0') + "\r\n", RecordError::Kind::Damaged},
+      {"an unknown line, checksum and all", unknownLine + "checksum " + checksum + "\r\n",
+       RecordError::Kind::Damaged},
   };
   for (const auto& c : cases) {
     try {
