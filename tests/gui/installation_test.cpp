@@ -383,9 +383,6 @@ TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
   }
 }
 
-// Installing over an earlier copy whose player is running finishes: the player's file is moved
-// aside and replaced, and the old image, which the running player still holds, goes at the next
-// restart.
 // The installed demo player, started as a user would; it holds its image while it runs.
 class RunningPlayer {
  public:
@@ -415,6 +412,9 @@ class RunningPlayer {
   bool started_ = false;
 };
 
+// Installing over an earlier copy whose player is running finishes: the player's file is moved
+// aside and replaced, and the old image, which the running player still holds, goes at the next
+// restart.
 TEST_F(InstallationTest, InstallingOverARunningPlayerFinishes) {
   StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
   FinishInstalling();
