@@ -19,7 +19,7 @@ constexpr std::size_t kInputChunk = 64 * 1024;
 // The extraction's inflater takes a record whole when its stored data and its output fit these
 // bounds, and streams it in pieces otherwise: memory stays bounded whatever a record's size.
 constexpr std::uint64_t kWholeStoredLimit = kLargestWholeRead;
-constexpr std::size_t kWholeOutputLimit = 2048 * 1024;
+constexpr std::size_t kWholeOutputLimit = 512 * 1024;
 constexpr std::size_t kStreamPiece = 64 * 1024;
 
 // libdeflate's state and the buffers of a whole record, kept per thread (the extraction's

@@ -41,15 +41,15 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
                                 const InflatedPiece& sink, std::size_t pieceSize = 512);
 
 // The inflater of the extraction, the payload check and quenlo-pack: the same stream checks as
-// InflateStoredData, faster. A record whose stored data is at most 1 MiB and whose output is at
-// most 2 MiB (most of a payload's bytes) is read and inflated whole with libdeflate; a
-// larger one, or one libdeflate finds broken, is streamed through zlib in pieces of 64 KiB, so
-// memory stays bounded and the fault is worded as zlib words it. Empty stored data is a broken
-// stream. Throws StreamError.
+// InflateStoredData, faster. A record whose stored data is at most 256 KiB and whose output is at
+// most 512 KiB (two thirds of the demo's bytes; larger bounds gain little more and cost memory) is
+// read and inflated whole with libdeflate; a larger one, or one libdeflate finds broken, is
+// streamed through zlib in pieces of 64 KiB, so memory stays bounded and the fault is worded as
+// zlib words it. Empty stored data is a broken stream. Throws StreamError.
 std::uint64_t InflateRecordData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
                                 const InflatedPiece& sink);
 // The largest read it makes of the source: a small record's whole stored data.
-inline constexpr std::size_t kLargestWholeRead = 1024 * 1024;
+inline constexpr std::size_t kLargestWholeRead = 256 * 1024;
 
 // The extraction's form of it: inflates one record's stored data into `output`. Returns 0 on
 // success and a negative status when the stream is broken or memory runs out (`reason`, when

@@ -31,7 +31,7 @@ namespace quenlo {
 class WriteBehind final : public payload::ByteSink {
  public:
   // At most this many bytes of file data wait in the queue.
-  static constexpr std::size_t kMaxQueuedBytes = 1024u << 10;
+  static constexpr std::size_t kMaxQueuedBytes = 256u << 10;
   // Starts the complete replacement of a destination; throws payload::IoError.
   using FileOpener =
       std::function<std::unique_ptr<platform::PendingFile>(const std::string& destination)>;
