@@ -54,17 +54,19 @@ void WriteBehind::Push(Task task) {
 
 void WriteBehind::PushChunk() {
   if (chunk_.empty()) return;
-  std::vector<unsigned char> next;
+  // The full chunk is handed over first and the next one taken after: once the queue has had
+  // room for it, the writer has written a chunk, whose memory serves again, so a worker that
+  // waits for the writer never holds a fresh chunk besides the full one.
+  Push({Task::Kind::Data, {}, std::move(chunk_)});
+  chunk_ = {};
   {
     std::lock_guard lock(mutex_);
     if (!spare_.empty()) {
-      next.swap(spare_.back());
+      chunk_.swap(spare_.back());
       spare_.pop_back();
     }
   }
-  if (next.capacity() < kChunkBytes) next.reserve(kChunkBytes);
-  next.swap(chunk_);
-  Push({Task::Kind::Data, {}, std::move(next)});
+  if (chunk_.capacity() < kChunkBytes) chunk_.reserve(kChunkBytes);
 }
 
 void WriteBehind::BeginFile(const std::string& destination) {
@@ -177,6 +179,8 @@ bool WriteBehind::Perform(Task& task) {
     wake = workerWaiting_ && (written != 0 || failure);
   }
   if (wake) workerWake_.notify_one();
+  // Its bytes no longer count against the queue, so its memory goes now, not with the batch.
+  std::vector<unsigned char>().swap(task.data);
   return true;
 }
 
