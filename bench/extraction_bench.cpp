@@ -25,10 +25,10 @@
 #include <thread>
 #include <vector>
 
-#include "payload/archive_reader.h"
-#include "payload/archive_writer.h"
-#include "payload/extraction.h"
-#include "payload/record_stream.h"
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "archive/record_stream.h"
+#include "install/extraction.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tools/quenlo-pack/extract.h"
@@ -77,8 +77,8 @@ std::vector<double> InChild(const std::function<std::vector<double>()>& body) {
 // Plain zlib: every record's stored data read whole, then inflated into memory, `pieceSize`
 // bytes of output per inflate call.
 std::vector<double> RawInflate(const std::string& path, std::size_t pieceSize) {
-  payload::FileSource source(path);
-  payload::ArchiveWalker walker(source);
+  FileSource source(path);
+  archive::ArchiveWalker walker(source);
   double seconds = 0;
   double inflated = 0;
   std::vector<unsigned char> stored;
@@ -108,8 +108,8 @@ std::vector<double> RawInflate(const std::string& path, std::size_t pieceSize) {
 // libdeflate: every record's stored data read whole, then inflated whole into memory (the output
 // buffer sized by a first, untimed pass).
 std::vector<double> RawLibdeflate(const std::string& path) {
-  payload::FileSource source(path);
-  payload::ArchiveWalker walker(source);
+  FileSource source(path);
+  archive::ArchiveWalker walker(source);
   libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
   double seconds = 0;
   double inflated = 0;
@@ -119,8 +119,8 @@ std::vector<double> RawLibdeflate(const std::string& path) {
     if (record->IsImage()) break;
     stored.resize(static_cast<std::size_t>(record->storedSize));
     source.ReadAt(record->dataOffset, stored.data(), stored.size());
-    payload::MemorySource held(stored);
-    output.resize(static_cast<std::size_t>(payload::InflateStoredData(
+    MemorySource held(stored);
+    output.resize(static_cast<std::size_t>(archive::InflateStoredData(
         held, 0, stored.size(), [](const unsigned char*, std::size_t) {}, 1 << 20)));
     const auto start = Clock::now();
     std::size_t produced = 0;
@@ -140,7 +140,7 @@ std::vector<double> PackOnOneAndAllCores(const std::string& path) {
   namespace fs = std::filesystem;
   testing::TempDir scratch;
   const fs::path tree = scratch.path() / "tree";
-  payload::FileSource source(path);
+  FileSource source(path);
   packer::Extract(source, tree, nullptr);
   std::vector<double> packSeconds;
   std::vector<std::vector<char>> outputs;
@@ -192,8 +192,8 @@ std::vector<double> Extract(const std::string& path, bool paced) {
 std::string MakeSyntheticSetup(unsigned largestMiB, unsigned totalMiB) {
   const std::string path =
       (std::filesystem::temp_directory_path() / "quenlo-bench-setup.exe").string();
-  payload::FileSink sink(path);
-  payload::ArchiveWriter writer(sink);
+  FileSink sink(path);
+  archive::ArchiveWriter writer(sink);
   const std::vector<unsigned char> image(64 * 1024, 0x4D);
   writer.WriteImage(image);
   unsigned left = totalMiB;
@@ -245,7 +245,7 @@ std::vector<double> ExtractionAndCopyInTurns(const std::string& path) {
   for (int round = 0; round < kRounds; ++round) {
     testing::TempDir scratch;
     const fs::path tree = scratch.path() / "tree";
-    payload::FileSource source(path);
+    FileSource source(path);
     auto start = Clock::now();
     packer::Extract(source, tree, nullptr);
     extract.push_back(Seconds(start));

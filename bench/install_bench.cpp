@@ -14,7 +14,7 @@
 #include <filesystem>
 
 #include "install/install_sequence.h"
-#include "payload/payload_check.h"
+#include "install/payload_check.h"
 #include "platform/forwarding_file_system.h"
 #include "platform/win32/backend.h"
 #include "tools/uidriver/driver.h"

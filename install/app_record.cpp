@@ -1,7 +1,6 @@
 #include "install/app_record.h"
 
-#include "payload/path.h"
-#include "setup/startup.h"
+#include "base/path.h"
 
 namespace quenlo {
 namespace {
@@ -11,6 +10,13 @@ constexpr const char* kContactAddress = "lorvan@quenlo.example";
 constexpr unsigned kPhasePauseMs = 100;
 
 }  // namespace
+
+std::string GetExistingAppPath(platform::Registry& registry) {
+  const auto key = registry.Open(kAppRecordRoot, kAppRecordKey, /*create=*/false);
+  if (!key) return {};
+  const platform::RegistryValue value = key->Read("AppPath");
+  return value.IsString() ? value.text : std::string();
+}
 
 std::vector<std::pair<std::string, std::string>> AppRecordValues(const SetupSession& session) {
   return {

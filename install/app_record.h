@@ -6,11 +6,19 @@
 #include <utility>
 #include <vector>
 
+#include "install/session.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
-#include "setup/session.h"
 
 namespace quenlo {
+
+// Where the application record of an installation lives.
+inline constexpr platform::RegistryRoot kAppRecordRoot = platform::RegistryRoot::LocalMachine;
+inline constexpr const char* kAppRecordKey = "\\Software\\QuenloBoFang\\";
+
+// The "AppPath" of an earlier installation, or "" when there is none: the key cannot be opened
+// (missing or access refused), the value is missing, empty or not a string.
+std::string GetExistingAppPath(platform::Registry& registry);
 
 // The record's six values, name and text, in the order they are written: "Company", "Writter",
 // "eMail", "Version", "AppPath" (InstallDir as held), "AppName" (InstallDir with one trailing

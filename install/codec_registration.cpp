@@ -5,7 +5,7 @@
 #include <mutex>
 #include <thread>
 
-#include "payload/path.h"
+#include "base/path.h"
 
 namespace quenlo {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "payload/extracted_files.h"
+#include "install/extracted_files.h"
+#include "install/session.h"
 #include "platform/file_system.h"
 #include "platform/libraries.h"
-#include "setup/session.h"
 
 namespace quenlo {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/path.h"
 #include "install/media_extensions.h"
-#include "payload/path.h"
 
 namespace quenlo {
 namespace {

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "install/session.h"
+#include "install/uninstall_record.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
-#include "setup/session.h"
-#include "uninstall/uninstall_record.h"
 
 namespace quenlo {
 

@@ -2,29 +2,29 @@
 
 #include <thread>
 
+#include "archive/archive_reader.h"
+#include "base/path.h"
 #include "install/app_record.h"
 #include "install/codec_registration.h"
+#include "install/extraction.h"
 #include "install/file_types.h"
 #include "install/temporary_files.h"
 #include "install/uninstall_entry.h"
-#include "payload/archive_reader.h"
-#include "payload/extraction.h"
-#include "payload/path.h"
 
 namespace quenlo {
 namespace {
 
 constexpr const char* kCheckingLine = "正在检查安装文件，请稍候...";
 
-FailureCause CauseOf(payload::IoProblem problem) {
+FailureCause CauseOf(IoProblem problem) {
   switch (problem) {
-    case payload::IoProblem::DiskFull:
+    case IoProblem::DiskFull:
       return FailureCause::DiskFull;
-    case payload::IoProblem::InUse:
+    case IoProblem::InUse:
       return FailureCause::FileInUse;
-    case payload::IoProblem::AccessDenied:
+    case IoProblem::AccessDenied:
       return FailureCause::AccessDenied;
-    case payload::IoProblem::Other:
+    case IoProblem::Other:
       break;
   }
   return FailureCause::Other;
@@ -66,12 +66,12 @@ InstallFailure DescribeFailure(InstallStep step, const std::exception_ptr& error
   failure.step = step;
   try {
     std::rethrow_exception(error);
-  } catch (const payload::ArchiveError& archive) {
+  } catch (const archive::ArchiveError& archive) {
     failure.cause = FailureCause::DamagedSetupFile;
     failure.record = archive.record();
     failure.offset = archive.offset();
     failure.message = archive.what();
-  } catch (const payload::IoError& io) {
+  } catch (const IoError& io) {
     failure.cause = CauseOf(io.problem());
     failure.file = io.path();
     failure.systemError = io.systemError();

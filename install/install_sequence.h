@@ -14,12 +14,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "payload/payload_check.h"
+#include "install/payload_check.h"
+#include "install/session.h"
+#include "install/uninstall_record.h"
 #include "platform/file_system.h"
 #include "platform/libraries.h"
 #include "platform/registry.h"
-#include "setup/session.h"
-#include "uninstall/uninstall_record.h"
 
 namespace quenlo {
 

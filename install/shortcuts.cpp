@@ -1,6 +1,6 @@
 #include "install/shortcuts.h"
 
-#include "payload/path.h"
+#include "base/path.h"
 
 namespace quenlo {
 namespace {

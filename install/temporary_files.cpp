@@ -1,6 +1,6 @@
 #include "install/temporary_files.h"
 
-#include "payload/path.h"
+#include "base/path.h"
 
 namespace quenlo {
 namespace {

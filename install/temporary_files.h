@@ -2,9 +2,9 @@
 // into the Windows system folder was needed only while the codecs registered; it is removed here.
 #pragma once
 
-#include "payload/extracted_files.h"
+#include "install/extracted_files.h"
+#include "install/session.h"
 #include "platform/file_system.h"
-#include "setup/session.h"
 
 namespace quenlo {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/path.h"
 #include "install/app_record.h"
-#include "payload/path.h"
 
 namespace quenlo {
 namespace {

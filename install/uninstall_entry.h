@@ -1,5 +1,5 @@
 // What the install leaves for its uninstall: the uninstall record in the installation folder
-// (uninstall/uninstall_record.h) and the entry under which Windows lists the installed program,
+// (install/uninstall_record.h) and the entry under which Windows lists the installed program,
 // HKEY_LOCAL_MACHINE "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuenloBoFang".
 //
 // The install steps each note what they changed in one UninstallRecord as they go (the install
@@ -13,9 +13,9 @@
 
 #include "install/file_types.h"
 #include "install/shortcuts.h"
+#include "install/uninstall_record.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
-#include "uninstall/uninstall_record.h"
 
 namespace quenlo {
 

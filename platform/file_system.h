@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "payload/byte_stream.h"
+#include "base/byte_stream.h"
 
 namespace quenlo::platform {
 
@@ -35,9 +35,9 @@ struct DiskSpace {
 // step; destroying an uncommitted file removes the temporary file and leaves the destination as
 // it was. A file that replaces one that existed when it was begun reaches the disk before it takes
 // that one's place.
-class PendingFile : public payload::ByteSink {
+class PendingFile : public ByteSink {
  public:
-  virtual void Commit() = 0;  // throws payload::IoError
+  virtual void Commit() = 0;  // throws IoError
 };
 
 class FileSystem {
@@ -52,7 +52,7 @@ class FileSystem {
   // program holds it.
   virtual bool RemoveFile(const std::string& path) = 0;
   // Renames a file within its volume; an existing `to` is never replaced. A running program's
-  // file can be renamed: the program keeps it under the new name. Throws payload::IoError.
+  // file can be renamed: the program keeps it under the new name. Throws IoError.
   virtual void RenameFile(const std::string& from, const std::string& to) = 0;
   // Removes a folder that is empty; false when it could not (not empty, in use, missing).
   virtual bool RemoveFolder(const std::string& path) = 0;
@@ -61,9 +61,9 @@ class FileSystem {
   // when the system would not take the request.
   virtual bool RemoveFileAtRestart(const std::string& path) = 0;
 
-  // Opens a file for reading (others may read it meanwhile, not write). Throws payload::IoError.
-  virtual std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) = 0;
-  // Starts writing a complete replacement of `path`. Throws payload::IoError.
+  // Opens a file for reading (others may read it meanwhile, not write). Throws IoError.
+  virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
+  // Starts writing a complete replacement of `path`. Throws IoError.
   virtual std::unique_ptr<PendingFile> BeginReplace(const std::string& path) = 0;
 
   // The running executable's full path.

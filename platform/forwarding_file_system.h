@@ -20,7 +20,7 @@ class ForwardingFileSystem : public FileSystem {
   }
   bool RemoveFolder(const std::string& p) override { return inner_.RemoveFolder(p); }
   bool RemoveFileAtRestart(const std::string& p) override { return inner_.RemoveFileAtRestart(p); }
-  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& p) override {
+  std::unique_ptr<ByteSource> OpenForReading(const std::string& p) override {
     return inner_.OpenForReading(p);
   }
   std::unique_ptr<PendingFile> BeginReplace(const std::string& p) override {

@@ -1,6 +1,6 @@
 #include "platform/registry.h"
 
-#include "payload/path.h"
+#include "base/path.h"
 
 namespace quenlo::platform {
 

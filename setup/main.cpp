@@ -4,9 +4,9 @@
 
 #include "install/browser_start_page.h"
 #include "install/install_sequence.h"
+#include "install/payload_check.h"
 #include "install/shortcuts.h"
 #include "install/uninstall_entry.h"
-#include "payload/payload_check.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/process.h"
 #include "platform/win32/ui_backend.h"

@@ -10,13 +10,6 @@ constexpr const char* kMessageCaption = "提示信息";
 
 }  // namespace
 
-std::string GetExistingAppPath(platform::Registry& registry) {
-  const auto key = registry.Open(kAppRecordRoot, kAppRecordKey, /*create=*/false);
-  if (!key) return {};
-  const platform::RegistryValue value = key->Read("AppPath");
-  return value.IsString() ? value.text : std::string();
-}
-
 void RunStartup(SetupSession& session, const StartupPlatform& platform) {
   session.ExistingAppPath = GetExistingAppPath(platform.registry);
   if (session.ExistingAppPath.empty()) {

@@ -3,20 +3,13 @@
 
 #include <string>
 
+#include "install/app_record.h"
+#include "install/session.h"
 #include "platform/application.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
-#include "setup/session.h"
 
 namespace quenlo {
-
-// Where the application record of an installation lives.
-inline constexpr platform::RegistryRoot kAppRecordRoot = platform::RegistryRoot::LocalMachine;
-inline constexpr const char* kAppRecordKey = "\\Software\\QuenloBoFang\\";
-
-// The "AppPath" of an earlier installation, or "" when there is none: the key cannot be opened
-// (missing or access refused), the value is missing, empty or not a string.
-std::string GetExistingAppPath(platform::Registry& registry);
 
 struct StartupPlatform {
   platform::Registry& registry;

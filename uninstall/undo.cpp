@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <map>
 
+#include "base/path.h"
+#include "install/app_record.h"
 #include "install/browser_start_page.h"
 #include "install/codec_registration.h"
 #include "install/file_types.h"
 #include "install/uninstall_entry.h"
-#include "payload/path.h"
-#include "setup/startup.h"
 
 namespace quenlo::uninstall {
 namespace {

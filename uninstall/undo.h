@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "install/uninstall_record.h"
 #include "platform/file_system.h"
 #include "platform/libraries.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
-#include "uninstall/uninstall_record.h"
 
 namespace quenlo::uninstall {
 

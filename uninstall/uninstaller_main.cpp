@@ -3,7 +3,7 @@
 // (uninstall/undo.h). Its own file it cannot delete while it runs: a copy of it in the temporary
 // folder deletes it once it has ended (platform/win32/self_removal.h); where that copy cannot be
 // made or started, the file is deleted at the next restart instead.
-#include "payload/path.h"
+#include "base/path.h"
 #include "platform/text_encoding.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/process.h"

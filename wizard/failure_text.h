@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "setup/session.h"
+#include "install/session.h"
 
 namespace quenlo::wizard {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "payload/folders.h"
-#include "payload/path.h"
+#include "base/path.h"
+#include "install/folders.h"
 #include "platform/message_box.h"
 #include "wizard/main_form_layout.h"
 #include "wizard/page_builders.h"
@@ -28,21 +28,16 @@ std::array<std::string, 26> DriveTable() {
   return table;
 }
 
-// Bytes taken by the character that starts at `pos`.
-std::size_t CharacterLength(std::string_view text, std::size_t pos) {
-  return IsGbkLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
-}
-
 std::string_view FirstCharacters(std::string_view text, int count) {
   std::size_t end = 0;
-  for (int i = 0; i < count && end < text.size(); ++i) end += CharacterLength(text, end);
+  for (int i = 0; i < count && end < text.size(); ++i) end += GbkCharLength(text, end);
   return text.substr(0, end);
 }
 
 bool HasDoubleBackslash(std::string_view text) {
   bool afterBackslash = false;
   for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t length = CharacterLength(text, pos);
+    const std::size_t length = GbkCharLength(text, pos);
     const bool backslash = length == 1 && text[pos] == '\\';
     if (backslash && afterBackslash) return true;
     afterBackslash = backslash;
@@ -55,7 +50,7 @@ bool HasDoubleBackslash(std::string_view text) {
 bool HasInvalidCharacterAfterRoot(std::string_view text) {
   int index = 0;
   for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t length = CharacterLength(text, pos);
+    const std::size_t length = GbkCharLength(text, pos);
     if (++index > 3 && length == 1 &&
         kInvalidCharacters.find(text[pos]) != std::string_view::npos) {
       return true;

@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "install/session.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
-#include "setup/session.h"
+#include "platform/ui.h"
 #include "wizard/texts.h"
-#include "wizard/ui.h"
 
 namespace quenlo::wizard {
 

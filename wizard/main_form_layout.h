@@ -8,7 +8,7 @@
 
 #include <span>
 
-#include "wizard/ui.h"
+#include "platform/ui.h"
 
 namespace quenlo::wizard {
 

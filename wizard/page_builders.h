@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "wizard/ui.h"
+#include "platform/ui.h"
 
 namespace quenlo::wizard {
 

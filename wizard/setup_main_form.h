@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "payload/payload_check.h"
+#include "install/payload_check.h"
+#include "install/session.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
-#include "setup/session.h"
+#include "platform/ui.h"
 #include "wizard/folder_checks.h"
 #include "wizard/texts.h"
-#include "wizard/ui.h"
 
 namespace quenlo::wizard {
 

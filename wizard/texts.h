@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "setup/session.h"
-#include "wizard/ui.h"
+#include "install/session.h"
+#include "platform/ui.h"
 
 namespace quenlo::wizard {
 

@@ -10,13 +10,13 @@
 #include <set>
 #include <sstream>
 
+#include "base/path.h"
 #include "demo/generator/clsid.h"
 #include "install/app_record.h"
 #include "install/codec_registration.h"
 #include "install/file_types.h"
 #include "install/media_extensions.h"
 #include "install/shortcuts.h"
-#include "payload/path.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/wide_text.h"
 #include "tools/uidriver/text.h"

@@ -6,10 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <stdexcept>
 
-#include "payload/path.h"
+#include "platform/console_text.h"
 
 namespace quenlo::platform {
 namespace {
@@ -56,14 +55,6 @@ Converter& FromGbk() {
   return converter;
 }
 
-bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
-
-void AppendHexByte(std::string& out, unsigned char byte) {
-  char text[8];
-  std::snprintf(text, sizeof text, "<%02X>", byte);
-  out += text;
-}
-
 }  // namespace
 
 std::optional<std::string> NativeNameToGbk(const std::filesystem::path& name) {
@@ -82,34 +73,16 @@ std::optional<std::filesystem::path> GbkToNativeName(std::string_view gbk) {
 }
 
 std::string GbkToConsole(std::string_view gbk) {
-  std::string out;
-  for (std::size_t pos = 0; pos < gbk.size();) {
-    const auto byte = static_cast<unsigned char>(gbk[pos]);
-    if (byte < 0x80) {
-      if (IsControl(byte)) {
-        AppendHexByte(out, byte);
-      } else {
-        out += static_cast<char>(byte);
-      }
-      ++pos;
-      continue;
-    }
-    const std::size_t length = IsGbkLeadByte(byte) && pos + 1 < gbk.size() ? 2 : 1;
-    if (auto utf8 = FromGbk().Convert(gbk.substr(pos, length))) {
-      out += *utf8;
-      pos += length;
-    } else {
-      AppendHexByte(out, byte);
-      ++pos;
-    }
-  }
-  return out;
+  return GbkToConsoleText(gbk, [](std::string_view character) -> std::optional<std::string> {
+    if (static_cast<unsigned char>(character[0]) < 0x80) return std::string(character);
+    return FromGbk().Convert(character);
+  });
 }
 
 std::string NativeNameToConsole(const std::filesystem::path& name) {
   std::string out;
   for (const char c : name.native()) {
-    if (IsControl(static_cast<unsigned char>(c))) {
+    if (IsConsoleControl(static_cast<unsigned char>(c))) {
       AppendHexByte(out, static_cast<unsigned char>(c));
     } else {
       out += c;

@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "payload/path.h"
+#include "base/path.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/control_names.h"
 #include "platform/win32/process.h"

@@ -24,30 +24,30 @@ std::string ErrorText(DWORD code) {
   return "error " + std::to_string(code) + (text.empty() ? "" : ": " + text);
 }
 
-payload::IoProblem ProblemOf(DWORD code) {
+IoProblem ProblemOf(DWORD code) {
   switch (code) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return payload::IoProblem::DiskFull;
+      return IoProblem::DiskFull;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_USER_MAPPED_FILE:
-      return payload::IoProblem::InUse;
+      return IoProblem::InUse;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
-      return payload::IoProblem::AccessDenied;
+      return IoProblem::AccessDenied;
     default:
-      return payload::IoProblem::Other;
+      return IoProblem::Other;
   }
 }
 
 // The error of the call that just failed on `path`: "cannot write D:\x.dll: error 112: ...".
-payload::IoError LastError(const std::string& what, const std::string& path) {
+IoError LastError(const std::string& what, const std::string& path) {
   const DWORD code = GetLastError();
-  return payload::IoError(what + " " + path + ": " + ErrorText(code), path, ProblemOf(code), code);
+  return IoError(what + " " + path + ": " + ErrorText(code), path, ProblemOf(code), code);
 }
 
-class HandleSource final : public payload::ByteSource {
+class HandleSource final : public ByteSource {
  public:
   HandleSource(HANDLE file, std::string path, std::uint64_t size)
       : file_(file), path_(std::move(path)), size_(size) {}
@@ -57,8 +57,8 @@ class HandleSource final : public payload::ByteSource {
 
   void ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
     if (offset > size_ || size > size_ - offset) {
-      throw payload::IoError(path_ + ": read of " + std::to_string(size) + " bytes at offset " +
-                             std::to_string(offset) + " goes past the end");
+      throw IoError(path_ + ": read of " + std::to_string(size) + " bytes at offset " +
+                    std::to_string(offset) + " goes past the end");
     }
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(offset);
@@ -72,8 +72,7 @@ class HandleSource final : public payload::ByteSource {
       if (!ReadFile(file_, out, chunk, &read, nullptr)) {
         throw LastError("cannot read", path_);
       }
-      if (read == 0)
-        throw payload::IoError(path_ + ": short read at offset " + std::to_string(offset));
+      if (read == 0) throw IoError(path_ + ": short read at offset " + std::to_string(offset));
       out += read;
       size -= read;
       offset += read;
@@ -119,7 +118,7 @@ class ReplacementFile final : public platform::PendingFile {
     // no earlier content to protect, and is not waited for.
     const BOOL flushed = !replacing_ || FlushFileBuffers(file_);
     if (!flushed) {
-      const payload::IoError error = LastError("cannot finish", destination_);
+      const IoError error = LastError("cannot finish", destination_);
       CloseHandle(file_);
       file_ = INVALID_HANDLE_VALUE;
       throw error;
@@ -188,7 +187,7 @@ class Win32FileSystem final : public platform::FileSystem {
     return MoveFileExW(WidePath(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
   }
 
-  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override {
+  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     HANDLE file =
         CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -197,7 +196,7 @@ class Win32FileSystem final : public platform::FileSystem {
     }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) {
-      const payload::IoError error = LastError("cannot tell the size of", path);
+      const IoError error = LastError("cannot tell the size of", path);
       CloseHandle(file);
       throw error;
     }

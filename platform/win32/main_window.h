@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui.h"
 #include "platform/win32/ui_control.h"
-#include "wizard/ui.h"
 
 namespace quenlo::win32 {
 

@@ -8,9 +8,7 @@
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
-#include <cstdio>
-
-#include "payload/path.h"
+#include "platform/console_text.h"
 #include "platform/text_encoding.h"
 #include "platform/win32/wide_text.h"
 
@@ -18,14 +16,6 @@ namespace quenlo::platform {
 namespace {
 
 constexpr UINT kGbk = 936;
-
-bool IsControl(unsigned value) { return value < 0x20 || value == 0x7F; }
-
-void AppendHexByte(std::string& out, unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "<%02X>", value & 0xFFu);
-  out += text;
-}
 
 // Conversion for display: characters the code page lacks become its default character.
 std::string WideToCodePage(std::wstring_view wide, UINT codePage) {
@@ -58,25 +48,12 @@ std::optional<std::filesystem::path> GbkToNativeName(std::string_view gbk) {
 
 std::string GbkToConsole(std::string_view gbk) {
   const UINT codePage = ConsoleCodePage();
-  std::string out;
-  for (std::size_t pos = 0; pos < gbk.size();) {
-    const auto byte = static_cast<unsigned char>(gbk[pos]);
-    if (IsControl(byte)) {
-      AppendHexByte(out, byte);
-      ++pos;
-      continue;
-    }
-    const std::size_t length = IsGbkLeadByte(byte) && pos + 1 < gbk.size() ? 2 : 1;
-    const std::string_view character = gbk.substr(pos, length);
-    if (auto wide = win32::WideExact(character)) {
-      out += codePage == kGbk ? std::string(character) : WideToCodePage(*wide, codePage);
-      pos += length;
-    } else {
-      AppendHexByte(out, byte);
-      ++pos;
-    }
-  }
-  return out;
+  return GbkToConsoleText(
+      gbk, [codePage](std::string_view character) -> std::optional<std::string> {
+        auto wide = win32::WideExact(character);
+        if (!wide) return std::nullopt;
+        return codePage == kGbk ? std::string(character) : WideToCodePage(*wide, codePage);
+      });
 }
 
 std::string NativeNameToConsole(const std::filesystem::path& name) {
@@ -85,7 +62,7 @@ std::string NativeNameToConsole(const std::filesystem::path& name) {
   std::string out;
   std::size_t runStart = 0;
   for (std::size_t pos = 0; pos <= wide.size(); ++pos) {
-    if (pos < wide.size() && !IsControl(wide[pos])) continue;
+    if (pos < wide.size() && !IsConsoleControl(wide[pos])) continue;
     out += WideToCodePage(std::wstring_view(wide).substr(runStart, pos - runStart), codePage);
     if (pos < wide.size()) AppendHexByte(out, wide[pos]);
     runStart = pos + 1;

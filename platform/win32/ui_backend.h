@@ -1,5 +1,5 @@
 // The Win32 user interface: the setup's main window and its controls as real windows, behind
-// the portable interface of wizard/ui.h.
+// the portable interface of platform/ui.h.
 //
 // The main window has a dialog frame with a close box only, a client area of 561 x 371 pixels
 // in the button-face colour, and sits in the centre of the screen. Each control is a window of
@@ -19,7 +19,7 @@
 #include <memory>
 
 #include "platform/application.h"
-#include "wizard/ui.h"
+#include "platform/ui.h"
 
 namespace quenlo::win32 {
 

@@ -18,8 +18,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/ui.h"
 #include "platform/win32/ui_fonts.h"
-#include "wizard/ui.h"
 
 namespace quenlo::win32 {
 

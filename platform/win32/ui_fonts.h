@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "wizard/ui.h"
+#include "platform/ui.h"
 
 namespace quenlo::win32 {
 

@@ -8,9 +8,9 @@
 #include <optional>
 #include <utility>
 
-#include "payload/archive_reader.h"
-#include "payload/record_name.h"
-#include "payload/record_stream.h"
+#include "archive/archive_reader.h"
+#include "archive/record_name.h"
+#include "archive/record_stream.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
@@ -39,7 +39,7 @@ std::optional<std::vector<unsigned char>> WholeInflation(const std::uint8_t* sto
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace quenlo::payload;
+  using namespace quenlo::archive;
   MemorySource source({data, size});
   ArchiveWalker walker(source);
   std::uint64_t expectedEnd = size;  // where the next record must end

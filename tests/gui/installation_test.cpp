@@ -19,13 +19,13 @@
 #include <map>
 #include <set>
 
+#include "archive/archive_reader.h"
+#include "base/byte_stream.h"
+#include "base/path.h"
 #include "demo/check/install_check.h"
 #include "demo/generator/clsid.h"
 #include "install/codec_registration.h"
 #include "install/media_extensions.h"
-#include "payload/archive_reader.h"
-#include "payload/byte_stream.h"
-#include "payload/path.h"
 #include "tests/gui/setup_program.h"
 #include "tools/uidriver/driver.h"
 #include "tools/uidriver/text.h"
@@ -294,10 +294,10 @@ TEST_F(InstallationTest, NoAtTheQuestionLeavesTheSystemAsItWas) {
 }
 
 // The records of a setup file in the order the extraction meets them, without the image record.
-std::vector<payload::PayloadRecord> Records(const fs::path& setup) {
-  payload::FileSource source(setup.string());
-  payload::ArchiveWalker walker(source);
-  std::vector<payload::PayloadRecord> records;
+std::vector<archive::PayloadRecord> Records(const fs::path& setup) {
+  FileSource source(setup.string());
+  archive::ArchiveWalker walker(source);
+  std::vector<archive::PayloadRecord> records;
   while (auto record = walker.Next()) {
     if (record->IsImage()) break;
     records.push_back(*record);
@@ -307,7 +307,7 @@ std::vector<payload::PayloadRecord> Records(const fs::path& setup) {
 
 // A copy of `setup` in which `record`'s stored data has bytes overwritten in its middle.
 void CorruptRecord(const fs::path& setup, const fs::path& copy,
-                   const payload::PayloadRecord& record) {
+                   const archive::PayloadRecord& record) {
   fs::copy_file(setup, copy, fs::copy_options::overwrite_existing);
   std::fstream file(copy, std::ios::binary | std::ios::in | std::ios::out);
   file.seekp(static_cast<std::streamoff>(record.dataOffset + record.storedSize / 2));
@@ -329,7 +329,7 @@ TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
   SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
 
   // The broken record: a large App file half way through the payload.
-  const std::vector<payload::PayloadRecord> records = Records(setup_);
+  const std::vector<archive::PayloadRecord> records = Records(setup_);
   std::size_t index = records.size() / 2;
   while (index < records.size() &&
          (!records[index].name.starts_with("App\\") || records[index].storedSize < 4096)) {

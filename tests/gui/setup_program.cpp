@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "payload/archive_writer.h"
-#include "payload/byte_stream.h"
-#include "payload/record_stream.h"
+#include "archive/archive_writer.h"
+#include "archive/record_stream.h"
+#include "base/byte_stream.h"
 #include "tools/uidriver/text.h"
 
 namespace quenlo::guitest {
@@ -56,11 +56,11 @@ void MakeSetupWithEmptyPayload(const std::filesystem::path& program,
 
 void MakeSetupWithFiles(const std::filesystem::path& program, const std::filesystem::path& copy,
                         const std::vector<std::pair<std::string, std::filesystem::path>>& files) {
-  payload::FileSink sink(copy.string());
-  payload::ArchiveWriter writer(sink);
+  FileSink sink(copy.string());
+  archive::ArchiveWriter writer(sink);
   writer.WriteImage(ReadFileBytes(program));
   for (const auto& [name, file] : files) {
-    writer.AppendRecord(name, payload::CompressRecord(ReadFileBytes(file)));
+    writer.AppendRecord(name, archive::CompressRecord(ReadFileBytes(file)));
   }
   sink.Close();
 }

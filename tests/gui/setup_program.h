@@ -26,7 +26,7 @@ void MakeSetupWithEmptyPayload(const std::filesystem::path& program,
 
 // A copy of `program` at `copy` with a payload of `files`: each a record name (GBK, such as
 // "App\\Codec\\a.dll") and the file whose content the record holds, in the order given. Throws
-// std::runtime_error (or payload::IoError) when a file cannot be read or the copy written.
+// std::runtime_error (or IoError) when a file cannot be read or the copy written.
 void MakeSetupWithFiles(const std::filesystem::path& program, const std::filesystem::path& copy,
                         const std::vector<std::pair<std::string, std::filesystem::path>>& files);
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "payload/path.h"
+#include "base/path.h"
 
 namespace quenlo::testing {
 namespace fs = std::filesystem;
@@ -55,8 +55,8 @@ class FakePendingFile final : public platform::PendingFile {
   }
   void Write(const void* data, std::size_t size) override {
     if (size > limit_ - written_) {
-      throw payload::IoError("cannot write " + destination_.string() + ": disk full",
-                             destination_.string(), payload::IoProblem::DiskFull, 112);
+      throw IoError("cannot write " + destination_.string() + ": disk full", destination_.string(),
+                    IoProblem::DiskFull, 112);
     }
     written_ += size;
     sink_.Write(data, size);
@@ -64,19 +64,19 @@ class FakePendingFile final : public platform::PendingFile {
   void Commit() override {
     sink_.Close();
     if (held_.contains(destination_)) {  // as a running program's image: access denied
-      throw payload::IoError("cannot replace " + destination_.string() + ": in use",
-                             destination_.string(), payload::IoProblem::AccessDenied, 5);
+      throw IoError("cannot replace " + destination_.string() + ": in use", destination_.string(),
+                    IoProblem::AccessDenied, 5);
     }
     std::error_code error;
     fs::rename(temporary_, destination_, error);
-    if (error) throw payload::IoError("cannot replace " + destination_.string());
+    if (error) throw IoError("cannot replace " + destination_.string());
     committed_ = true;
   }
 
  private:
   fs::path destination_;
   fs::path temporary_;
-  payload::FileSink sink_;
+  FileSink sink_;
   std::uint64_t limit_;
   std::uint64_t written_ = 0;
   bool committed_ = false;
@@ -130,17 +130,15 @@ void FakeFileSystem::RenameFile(const std::string& from, const std::string& to) 
   const fs::path target = NativePath(to);
   const auto hold = held_.find(source);
   if (hold != held_.end() && hold->second == Hold::kLocked) {
-    throw payload::IoError("cannot rename " + from + ": sharing violation", from,
-                           payload::IoProblem::InUse, 32);
+    throw IoError("cannot rename " + from + ": sharing violation", from, IoProblem::InUse, 32);
   }
   std::error_code error;
   if (FindDrive(from) == nullptr || FindDrive(to) == nullptr || !fs::is_regular_file(source) ||
       fs::exists(target)) {
-    throw payload::IoError("cannot rename " + from + " to " + to, from, payload::IoProblem::Other,
-                           183);
+    throw IoError("cannot rename " + from + " to " + to, from, IoProblem::Other, 183);
   }
   fs::rename(source, target, error);
-  if (error) throw payload::IoError("cannot rename " + from + ": " + error.message());
+  if (error) throw IoError("cannot rename " + from + ": " + error.message());
   if (hold != held_.end()) {  // the program keeps its file under the new name
     const Hold kind = hold->second;
     held_.erase(hold);
@@ -168,20 +166,19 @@ void FakeFileSystem::DenyWritesIn(const std::string& folder) {
   deniedFolders_.push_back(NativePath(folder));
 }
 
-std::unique_ptr<payload::ByteSource> FakeFileSystem::OpenForReading(const std::string& path) {
-  if (!FileExists(path)) throw payload::IoError("cannot open " + path + " for reading");
-  return std::make_unique<payload::FileSource>(NativePath(path).string());
+std::unique_ptr<ByteSource> FakeFileSystem::OpenForReading(const std::string& path) {
+  if (!FileExists(path)) throw IoError("cannot open " + path + " for reading");
+  return std::make_unique<FileSource>(NativePath(path).string());
 }
 
 std::unique_ptr<platform::PendingFile> FakeFileSystem::BeginReplace(const std::string& path) {
   const fs::path destination = NativePath(path);
   if (FindDrive(path) == nullptr || !fs::is_directory(destination.parent_path())) {
-    throw payload::IoError("cannot create a file in the folder of " + path);
+    throw IoError("cannot create a file in the folder of " + path);
   }
   for (const fs::path& denied : deniedFolders_) {
     if (destination.parent_path() == denied) {
-      throw payload::IoError("cannot create " + path + ": access denied", path,
-                             payload::IoProblem::AccessDenied, 5);
+      throw IoError("cannot create " + path + ": access denied", path, IoProblem::AccessDenied, 5);
     }
   }
   fs::path temporary = destination;

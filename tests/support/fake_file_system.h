@@ -27,7 +27,7 @@ class FakeFileSystem final : public platform::FileSystem {
   void RenameFile(const std::string& from, const std::string& to) override;
   bool RemoveFolder(const std::string& path) override;
   bool RemoveFileAtRestart(const std::string& path) override;
-  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override;
+  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
   std::string ModulePath() override { return modulePath_; }
   std::string SystemFolder() override { return systemFolder_; }

@@ -1,6 +1,6 @@
 #include "tests/support/fake_registry.h"
 
-#include "payload/path.h"
+#include "base/path.h"
 
 namespace quenlo::testing {
 

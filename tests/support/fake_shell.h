@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/path.h"
+#include "base/path.h"
 #include "platform/shell.h"
 #include "tests/support/fake_file_system.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/ui.h"
+#include "platform/ui.h"
 
 namespace quenlo::testing {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "payload/archive_writer.h"
-#include "payload/record_stream.h"
+#include "archive/archive_writer.h"
+#include "archive/record_stream.h"
 
 namespace quenlo::testing {
 
@@ -17,7 +17,7 @@ class SetupFileBuilder {
   }
   // Appends a record holding `content` compressed as the packer does.
   SetupFileBuilder& Add(const std::string& name, const std::string& content) {
-    writer_.AppendRecord(name, payload::CompressRecord(Bytes(content)));
+    writer_.AppendRecord(name, archive::CompressRecord(Bytes(content)));
     return *this;
   }
   // Appends a record with the given stored data, as it stands.
@@ -33,8 +33,8 @@ class SetupFileBuilder {
   static std::vector<unsigned char> Bytes(const std::string& text) {
     return std::vector<unsigned char>(text.begin(), text.end());
   }
-  payload::MemorySink sink_;
-  payload::ArchiveWriter writer_{sink_};
+  MemorySink sink_;
+  archive::ArchiveWriter writer_{sink_};
 };
 
 }  // namespace quenlo::testing

@@ -8,7 +8,7 @@
 
 #include <stdexcept>
 
-#include "payload/path.h"
+#include "base/path.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/process.h"
 #include "tests/unit/install/step_recorder.h"

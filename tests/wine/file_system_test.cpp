@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "demo/check/install_check.h"
-#include "payload/change_journal.h"
+#include "install/change_journal.h"
 #include "platform/win32/backend.h"
 
 namespace quenlo {
@@ -92,12 +92,12 @@ TEST_F(RealFileSystemTest, ExistenceAndReading) {
   char buffer[4] = {};
   source->ReadAt(6, buffer, 4);
   EXPECT_EQ(std::string(buffer, 4), "6789");
-  EXPECT_THROW(source->ReadAt(8, buffer, 4), payload::IoError);
+  EXPECT_THROW(source->ReadAt(8, buffer, 4), IoError);
   source.reset();
 
   EXPECT_TRUE(files->RemoveFile(path));
   EXPECT_FALSE(files->RemoveFile(path));
-  EXPECT_THROW(files->OpenForReading(path), payload::IoError);
+  EXPECT_THROW(files->OpenForReading(path), IoError);
 }
 
 TEST_F(RealFileSystemTest, CreateFolderIsSingleLevel) {
@@ -171,7 +171,7 @@ TEST_F(RealFileSystemTest, ARunningProgramIsReplacedAndItsOldImageGoesAtRestart)
   {
     auto plain = files->BeginReplace(path);
     plain->Write("new", 3);
-    EXPECT_THROW(plain->Commit(), payload::IoError);
+    EXPECT_THROW(plain->Commit(), IoError);
   }
   ChangeJournal journal(*files);
   auto replacement = journal.BeginReplace(path);

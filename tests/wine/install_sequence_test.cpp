@@ -11,10 +11,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/path.h"
 #include "install/codec_registration.h"
 #include "install/install_sequence.h"
 #include "install/media_extensions.h"
-#include "payload/path.h"
 #include "platform/forwarding_file_system.h"
 #include "platform/win32/backend.h"
 

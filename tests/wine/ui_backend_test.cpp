@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui.h"
 #include "platform/win32/ui_backend.h"
 #include "platform/win32/ui_jpeg.h"
 #include "wizard/folder_checks.h"
 #include "wizard/main_form_layout.h"
-#include "wizard/ui.h"
 
 namespace quenlo {
 namespace {

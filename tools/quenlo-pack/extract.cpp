@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "payload/write_behind.h"
+#include "install/write_behind.h"
 #include "platform/text_encoding.h"
 #include "tools/quenlo-pack/file_io.h"
 #include "tools/quenlo-pack/inspect.h"
@@ -13,8 +13,7 @@ namespace quenlo::packer {
 namespace {
 
 namespace fs = std::filesystem;
-using payload::IoError;
-using payload::PayloadRecord;
+using archive::PayloadRecord;
 using platform::NativeNameToConsole;
 
 // Creates the folders of one destination, refusing to pass through anything but real folders.
@@ -78,7 +77,7 @@ class PendingReplacement final : public platform::PendingFile {
 
 }  // namespace
 
-ExtractSummary Extract(payload::ByteSource& source, const fs::path& to, std::ostream* progressOut) {
+ExtractSummary Extract(ByteSource& source, const fs::path& to, std::ostream* progressOut) {
   const std::vector<PayloadRecord> records = ReadChain(source);
   CheckNames(records);
 

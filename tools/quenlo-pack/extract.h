@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "payload/byte_stream.h"
+#include "base/byte_stream.h"
 
 namespace quenlo::packer {
 
@@ -21,9 +21,8 @@ struct ExtractSummary {
   std::uint64_t bytes = 0;  // inflated bytes written
 };
 
-// Throws payload::ArchiveError for a broken archive, payload::IoError or
+// Throws archive::ArchiveError for a broken archive, IoError or
 // std::filesystem::filesystem_error when DIR cannot be written.
-ExtractSummary Extract(payload::ByteSource& source, const std::filesystem::path& to,
-                       std::ostream* progress);
+ExtractSummary Extract(ByteSource& source, const std::filesystem::path& to, std::ostream* progress);
 
 }  // namespace quenlo::packer

@@ -9,7 +9,6 @@
 namespace quenlo::packer {
 namespace {
 
-using payload::IoError;
 using platform::NativeNameToConsole;
 
 // ".SETUP.exe.1a2b3c4d.tmp" beside "SETUP.exe", a name no other file has at the moment.

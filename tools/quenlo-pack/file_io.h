@@ -10,12 +10,12 @@
 #include <fstream>
 #include <vector>
 
-#include "payload/byte_stream.h"
+#include "base/byte_stream.h"
 
 namespace quenlo::packer {
 
-// A file opened for reading. Throws payload::IoError when it cannot be opened or read.
-class PathSource final : public payload::ByteSource {
+// A file opened for reading. Throws IoError when it cannot be opened or read.
+class PathSource final : public ByteSource {
  public:
   explicit PathSource(const std::filesystem::path& path);
   std::uint64_t Size() const override { return size_; }
@@ -27,12 +27,12 @@ class PathSource final : public payload::ByteSource {
   std::uint64_t size_ = 0;
 };
 
-// The whole content of a file. Throws payload::IoError.
+// The whole content of a file. Throws IoError.
 std::vector<unsigned char> ReadWholeFile(const std::filesystem::path& path);
 
-class ReplacingFile final : public payload::ByteSink {
+class ReplacingFile final : public ByteSink {
  public:
-  // Creates the temporary file in the destination's folder. Throws payload::IoError.
+  // Creates the temporary file in the destination's folder. Throws IoError.
   explicit ReplacingFile(std::filesystem::path destination);
   // Removes the temporary file unless Commit() succeeded.
   ~ReplacingFile() override;

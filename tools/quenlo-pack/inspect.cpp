@@ -10,8 +10,8 @@
 namespace quenlo::packer {
 namespace {
 
-using payload::ArchiveError;
-using payload::PayloadRecord;
+using archive::ArchiveError;
+using archive::PayloadRecord;
 
 std::uint64_t NamedStoredBytes(const std::vector<PayloadRecord>& records) {
   std::uint64_t total = 0;
@@ -30,9 +30,9 @@ std::string ListLine(std::uint64_t stored, std::uint64_t inflated, const std::st
 
 }  // namespace
 
-std::vector<PayloadRecord> ReadChain(payload::ByteSource& source) {
+std::vector<PayloadRecord> ReadChain(ByteSource& source) {
   std::vector<PayloadRecord> records;
-  payload::ArchiveWalker walker(source);
+  archive::ArchiveWalker walker(source);
   try {
     while (auto record = walker.Next()) records.push_back(std::move(*record));
   } catch (const ArchiveError& error) {
@@ -62,19 +62,19 @@ void CheckNames(const std::vector<PayloadRecord>& records) {
   }
 }
 
-std::uint64_t InflateRecord(payload::ByteSource& source, const PayloadRecord& record,
-                            const payload::InflatedPiece& sink) {
+std::uint64_t InflateRecord(ByteSource& source, const PayloadRecord& record,
+                            const archive::InflatedPiece& sink) {
   try {
-    return payload::InflateRecordData(source, record.dataOffset,
+    return archive::InflateRecordData(source, record.dataOffset,
                                       static_cast<std::uint64_t>(record.storedSize), sink);
-  } catch (const payload::StreamError& error) {
+  } catch (const archive::StreamError& error) {
     throw ArchiveError(DescribeRecord(record) + ": the stored data at offset " +
                            std::to_string(record.dataOffset) + " does not inflate: " + error.what(),
                        record.dataOffset);
   }
 }
 
-ArchiveTotals List(payload::ByteSource& source, std::ostream& out, std::ostream* progressOut) {
+ArchiveTotals List(ByteSource& source, std::ostream& out, std::ostream* progressOut) {
   const std::vector<PayloadRecord> records = ReadChain(source);
   Progress progress(progressOut, records.size() - 1, NamedStoredBytes(records));
   ArchiveTotals totals;
@@ -100,7 +100,7 @@ ArchiveTotals List(payload::ByteSource& source, std::ostream& out, std::ostream*
   return totals;
 }
 
-ArchiveTotals Verify(payload::ByteSource& source, std::ostream* progressOut) {
+ArchiveTotals Verify(ByteSource& source, std::ostream* progressOut) {
   const std::vector<PayloadRecord> records = ReadChain(source);
   CheckNames(records);
   Progress progress(progressOut, records.size() - 1, NamedStoredBytes(records));

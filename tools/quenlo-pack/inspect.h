@@ -8,27 +8,27 @@
 #include <ostream>
 #include <vector>
 
-#include "payload/archive_reader.h"
-#include "payload/byte_stream.h"
-#include "payload/record_stream.h"
+#include "archive/archive_reader.h"
+#include "archive/record_stream.h"
+#include "base/byte_stream.h"
 
 namespace quenlo::packer {
 
 // The records in file order, the image record first, after walking the whole chain. Throws
-// payload::ArchiveError.
-std::vector<payload::PayloadRecord> ReadChain(payload::ByteSource& source);
+// archive::ArchiveError.
+std::vector<archive::PayloadRecord> ReadChain(ByteSource& source);
 
 // "record 3 from the end ("App\x.dll", header at offset 1234)" for the console.
-std::string DescribeRecord(const payload::PayloadRecord& record);
+std::string DescribeRecord(const archive::PayloadRecord& record);
 
 // Checks the names of a chain read by ReadChain: each one installable (InstallableNameProblem)
-// and no two clashing (NameSet). Throws payload::ArchiveError naming the first bad record.
-void CheckNames(const std::vector<payload::PayloadRecord>& records);
+// and no two clashing (NameSet). Throws archive::ArchiveError naming the first bad record.
+void CheckNames(const std::vector<archive::PayloadRecord>& records);
 
 // Inflates a named record's stored data, streaming it to `sink`; returns the inflated size.
-// Throws payload::ArchiveError naming the record when the stream is broken.
-std::uint64_t InflateRecord(payload::ByteSource& source, const payload::PayloadRecord& record,
-                            const payload::InflatedPiece& sink);
+// Throws archive::ArchiveError naming the record when the stream is broken.
+std::uint64_t InflateRecord(ByteSource& source, const archive::PayloadRecord& record,
+                            const archive::InflatedPiece& sink);
 
 struct ArchiveTotals {
   std::size_t records = 0;     // the image record included
@@ -38,10 +38,10 @@ struct ArchiveTotals {
 
 // Writes one line per record in file order, "stored inflated name" with the image record shown
 // as "(image)" (its data is stored as it is, so both sizes are the same), then a totals line.
-ArchiveTotals List(payload::ByteSource& source, std::ostream& out, std::ostream* progress);
+ArchiveTotals List(ByteSource& source, std::ostream& out, std::ostream* progress);
 
 // Checks the whole archive: the chain, every name, every stream (zlib checks its Adler-32).
-// Returns the totals of a sound archive; throws payload::ArchiveError at the first fault.
-ArchiveTotals Verify(payload::ByteSource& source, std::ostream* progress);
+// Returns the totals of a sound archive; throws archive::ArchiveError at the first fault.
+ArchiveTotals Verify(ByteSource& source, std::ostream* progress);
 
 }  // namespace quenlo::packer

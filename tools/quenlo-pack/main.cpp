@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "payload/archive_reader.h"
-#include "payload/byte_stream.h"
-#include "payload/record_stream.h"
+#include "archive/archive_reader.h"
+#include "archive/record_stream.h"
+#include "base/byte_stream.h"
 #include "platform/text_encoding.h"
 #include "tools/quenlo-pack/extract.h"
 #include "tools/quenlo-pack/file_io.h"
@@ -143,8 +143,8 @@ template <typename Work>
 auto WithArchiveName(const fs::path& archive, Work work) {
   try {
     return work();
-  } catch (const payload::ArchiveError& error) {
-    throw payload::ArchiveError(Text(archive) + ": " + error.what(), error.offset());
+  } catch (const archive::ArchiveError& error) {
+    throw archive::ArchiveError(Text(archive) + ": " + error.what(), error.offset());
   }
 }
 
@@ -239,13 +239,13 @@ int main(int argc, char** argv) {
     return Run(platform::NativeArguments(argc, argv));
   } catch (const UsageError& error) {
     return Fail(kExitUsage, error.what());
-  } catch (const payload::ArchiveError& error) {
+  } catch (const archive::ArchiveError& error) {
     return Fail(kExitBadData, error.what());
-  } catch (const payload::StreamError& error) {
+  } catch (const archive::StreamError& error) {
     return Fail(kExitBadData, error.what());
   } catch (const packer::InputError& error) {
     return Fail(kExitBadData, error.what());
-  } catch (const payload::IoError& error) {
+  } catch (const IoError& error) {
     return Fail(kExitIo, error.what());
   } catch (const fs::filesystem_error& error) {
     return Fail(kExitIo, error.what());

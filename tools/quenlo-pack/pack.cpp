@@ -4,8 +4,8 @@
 #include <iterator>
 #include <utility>
 
-#include "payload/archive_writer.h"
-#include "payload/path.h"
+#include "archive/archive_writer.h"
+#include "base/path.h"
 #include "platform/text_encoding.h"
 #include "tools/quenlo-pack/file_io.h"
 #include "tools/quenlo-pack/parallel_compress.h"
@@ -70,7 +70,7 @@ std::vector<PackEntry> CollectGroup(const fs::path& from, const fs::path& root) 
 
 std::vector<PackEntry> CollectEntries(const fs::path& from) {
   if (!fs::is_directory(from)) {
-    throw payload::IoError(NativeNameToConsole(from) + " is not a folder");
+    throw IoError(NativeNameToConsole(from) + " is not a folder");
   }
   bool hasApp = false;
   bool hasExe = false;
@@ -125,7 +125,7 @@ PackSummary Pack(const PackOptions& options) {
   for (const PackEntry& entry : entries) summary.contentBytes += entry.size;
 
   ReplacingFile output(options.output);
-  payload::ArchiveWriter writer(output);
+  archive::ArchiveWriter writer(output);
   writer.WriteImage(image);
   image = {};
 

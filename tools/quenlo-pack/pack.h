@@ -29,7 +29,7 @@ struct PackEntry {
 };
 
 // The files under `from` in record order, every name checked. Throws InputError, and
-// payload::IoError or std::filesystem::filesystem_error when the folder cannot be read.
+// IoError or std::filesystem::filesystem_error when the folder cannot be read.
 std::vector<PackEntry> CollectEntries(const std::filesystem::path& from);
 
 struct PackOptions {

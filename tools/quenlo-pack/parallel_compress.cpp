@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "payload/record_stream.h"
+#include "archive/record_stream.h"
 
 namespace quenlo::packer {
 namespace {
@@ -73,7 +73,7 @@ class Pipeline {
       std::vector<unsigned char> stored;
       std::exception_ptr error;
       try {
-        stored = payload::CompressRecord(plan_.load(index));
+        stored = archive::CompressRecord(plan_.load(index));
       } catch (...) {
         error = std::current_exception();
       }

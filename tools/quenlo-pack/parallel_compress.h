@@ -19,7 +19,7 @@ struct CompressPlan {
   std::function<std::uint64_t(std::size_t)> sizeOf;
   // Loads the content of record i. Runs on a worker thread; may throw.
   std::function<std::vector<unsigned char>(std::size_t)> load;
-  // Receives record i's stored data (payload::CompressRecord of its content). Runs on the calling
+  // Receives record i's stored data (archive::CompressRecord of its content). Runs on the calling
   // thread, for i = 0, 1, ... in turn; may throw.
   std::function<void(std::size_t, std::vector<unsigned char>&&)> consume;
   unsigned threads = 0;  // 0: one per core

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "payload/path.h"
+#include "base/path.h"
 #include "platform/text_encoding.h"
 
 namespace quenlo::packer {
@@ -15,8 +15,7 @@ constexpr std::int64_t kRedrawIntervalMs = 100;
 std::string_view CutToFit(std::string_view name, std::size_t room) {
   std::size_t end = 0;
   while (end < name.size()) {
-    const std::size_t length =
-        IsGbkLeadByte(static_cast<unsigned char>(name[end])) && end + 1 < name.size() ? 2 : 1;
+    const std::size_t length = GbkCharLength(name, end);
     if (end + length > room) break;
     end += length;
   }

@@ -2,16 +2,12 @@
 
 #include <array>
 
-#include "payload/path.h"
-#include "payload/record_name.h"
+#include "archive/record_name.h"
+#include "base/path.h"
 #include "platform/text_encoding.h"
 
 namespace quenlo::packer {
 namespace {
-
-std::size_t CharLength(std::string_view text, std::size_t pos) {
-  return IsGbkLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
-}
 
 bool IsDeviceName(std::string_view component) {
   static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
@@ -24,8 +20,8 @@ bool IsDeviceName(std::string_view component) {
 }
 
 std::optional<std::string> CharacterProblem(std::string_view name) {
-  for (std::size_t pos = 0; pos < name.size(); pos += CharLength(name, pos)) {
-    if (CharLength(name, pos) != 1) continue;
+  for (std::size_t pos = 0; pos < name.size(); pos += GbkCharLength(name, pos)) {
+    if (GbkCharLength(name, pos) != 1) continue;
     const auto byte = static_cast<unsigned char>(name[pos]);
     if (byte < 0x20 || byte == 0x7F) return "it holds a control character";
     if (std::string_view("<>\"|?*").find(name[pos]) != std::string_view::npos) {
@@ -40,18 +36,18 @@ std::optional<std::string> CharacterProblem(std::string_view name) {
 
 std::vector<std::string> NameComponents(std::string_view name) {
   std::vector<std::string> components(1);
-  for (std::size_t pos = 0; pos < name.size(); pos += CharLength(name, pos)) {
-    if (CharLength(name, pos) == 1 && name[pos] == '\\') {
+  for (std::size_t pos = 0; pos < name.size(); pos += GbkCharLength(name, pos)) {
+    if (GbkCharLength(name, pos) == 1 && name[pos] == '\\') {
       components.emplace_back();
     } else {
-      components.back().append(name.substr(pos, CharLength(name, pos)));
+      components.back().append(name.substr(pos, GbkCharLength(name, pos)));
     }
   }
   return components;
 }
 
 std::optional<std::string> InstallableNameProblem(std::string_view name) {
-  if (auto problem = payload::StorableNameProblem(name)) return problem;
+  if (auto problem = archive::StorableNameProblem(name)) return problem;
   if (!platform::GbkToNativeName(name)) return "it is not valid GBK text";
   if (auto problem = CharacterProblem(name)) return problem;
   for (const std::string& component : NameComponents(name)) {
@@ -73,8 +69,8 @@ std::optional<std::string> NameSet::Add(std::string_view name) {
   if (auto found = folders_.find(upper); found != folders_.end()) {
     return "\"" + found->second + "\" uses it as a folder";
   }
-  for (std::size_t pos = 0; pos < upper.size(); pos += CharLength(upper, pos)) {
-    if (CharLength(upper, pos) != 1 || upper[pos] != '\\') continue;
+  for (std::size_t pos = 0; pos < upper.size(); pos += GbkCharLength(upper, pos)) {
+    if (GbkCharLength(upper, pos) != 1 || upper[pos] != '\\') continue;
     const std::string folder = upper.substr(0, pos);
     if (auto found = files_.find(folder); found != files_.end()) {
       return "it needs a folder where \"" + found->second + "\" is a file";

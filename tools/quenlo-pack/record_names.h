@@ -18,7 +18,7 @@ namespace quenlo::packer {
 // "App", "Codec", "x.dll").
 std::vector<std::string> NameComponents(std::string_view name);
 
-// Why a record name cannot be installed, or nothing: payload::StorableNameProblem, text that is
+// Why a record name cannot be installed, or nothing: archive::StorableNameProblem, text that is
 // not GBK, a control character, a character Windows forbids in file names (< > " | ? *), a
 // component ending in a dot or space (Windows drops them), a device name (CON, NUL, COM1...).
 std::optional<std::string> InstallableNameProblem(std::string_view name);

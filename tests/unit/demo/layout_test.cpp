@@ -9,8 +9,8 @@
 #include <set>
 #include <string>
 
+#include "base/path.h"
 #include "demo/generator/generate.h"
-#include "payload/path.h"
 #include "tests/unit/demo/demo_test_support.h"
 
 namespace quenlo::demo {

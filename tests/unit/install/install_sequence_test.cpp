@@ -85,7 +85,7 @@ TEST_F(InstallSequenceTest, WithoutASetupFileTheRegistryStepsStillRun) {
 // after the check, or no check ran).
 TEST_F(InstallSequenceTest, ADamagedRecordEndsTheInstallAndLeavesTheSystemAsItWas) {
   std::vector<unsigned char> broken =
-      payload::CompressRecord(std::vector<unsigned char>{'a', 'b', 'c'});
+      archive::CompressRecord(std::vector<unsigned char>{'a', 'b', 'c'});
   broken[2] ^= 0xFF;
   testing::SetupFileBuilder setup;
   setup.AddStored("App\\Codec\\bad.dll", broken).Add("Exe\\bass.dll", "temporary");

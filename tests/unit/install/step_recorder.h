@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "install/session.h"
 #include "platform/file_system.h"
-#include "setup/session.h"
 
 namespace quenlo::testing {
 
@@ -45,8 +45,8 @@ class StepPauses final : public platform::FileSystem {
   void RenameFile(const std::string&, const std::string&) override { Unexpected<void>(); }
   bool RemoveFolder(const std::string&) override { return Unexpected<bool>(); }
   bool RemoveFileAtRestart(const std::string&) override { return Unexpected<bool>(); }
-  std::unique_ptr<payload::ByteSource> OpenForReading(const std::string&) override {
-    return Unexpected<std::unique_ptr<payload::ByteSource>>();
+  std::unique_ptr<ByteSource> OpenForReading(const std::string&) override {
+    return Unexpected<std::unique_ptr<ByteSource>>();
   }
   std::unique_ptr<platform::PendingFile> BeginReplace(const std::string&) override {
     return Unexpected<std::unique_ptr<platform::PendingFile>>();

@@ -20,7 +20,7 @@ class ExtractTest : public ::testing::Test {
 TEST_F(ExtractTest, WritesTheAppAndExeTreesUnderTheFolder) {
   const Bytes archive = BuildArchive(
       {{"App\\中文\\说明.txt", "你好"}, {"App\\Codec\\x.dll", "codec"}, {"Exe\\s.dll", ""}});
-  payload::MemorySource source(archive);
+  MemorySource source(archive);
   const ExtractSummary summary = Extract(source, Out(), nullptr);
   EXPECT_EQ(summary.files, 3u);
   EXPECT_EQ(summary.bytes, 9u);
@@ -33,7 +33,7 @@ TEST_F(ExtractTest, WritesTheAppAndExeTreesUnderTheFolder) {
 TEST_F(ExtractTest, RefusesATraversalNameBeforeWritingAnything) {
   const Bytes archive =
       BuildArchive({{"App\\fine.txt", "fine"}, {"App\\..\\..\\evil.txt", "evil"}});
-  payload::MemorySource source(archive);
+  MemorySource source(archive);
   const std::string message = ErrorOf([&] { Extract(source, Out(), nullptr); });
   EXPECT_NE(message.find("App\\..\\..\\evil.txt"), std::string::npos) << message;
   EXPECT_FALSE(fs::exists(Out()));
@@ -45,8 +45,8 @@ TEST_F(ExtractTest, NeverWritesThroughALinkedFolder) {
   fs::create_directories(Out());
   fs::create_directory_symlink(temp_.path() / "elsewhere", Out() / "App");
   const Bytes archive = BuildArchive({{"App\\x.txt", "x"}});
-  payload::MemorySource source(archive);
-  EXPECT_THROW(Extract(source, Out(), nullptr), payload::IoError);
+  MemorySource source(archive);
+  EXPECT_THROW(Extract(source, Out(), nullptr), IoError);
   EXPECT_EQ(EntriesIn(temp_.path() / "elsewhere"), 0u);
 }
 
@@ -54,8 +54,8 @@ TEST_F(ExtractTest, BrokenStreamLeavesNoPartialFile) {
   std::string big;
   for (int i = 0; i < 20000; ++i) big += std::to_string(i);
   Bytes archive = BuildArchive({{"App\\a.txt", "alpha"}, {"App\\b.txt", big}});
-  archive[archive.size() - payload::kHeaderSize - 100] ^= 0xFF;
-  payload::MemorySource source(archive);
+  archive[archive.size() - archive::kHeaderSize - 100] ^= 0xFF;
+  MemorySource source(archive);
   const std::string message = ErrorOf([&] { Extract(source, Out(), nullptr); });
   EXPECT_NE(message.find("App\\b.txt"), std::string::npos) << message;
   EXPECT_EQ(ReadFile(Out() / "App/a.txt"), "alpha");

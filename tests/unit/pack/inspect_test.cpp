@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "payload/archive_format.h"
+#include "archive/archive_format.h"
 #include "tests/unit/pack/test_files.h"
 
 namespace quenlo::packer::testing {
@@ -24,17 +24,17 @@ void SetStoredSize(Bytes& archive, std::size_t headerEnd, std::int64_t size) {
 
 TEST(VerifyTest, AcceptsASoundArchiveAndCountsEveryRecord) {
   const Bytes archive = BuildArchive({{"App\\a.txt", "alpha"}, {"Exe\\b.dll", ""}});
-  payload::MemorySource source(archive);
+  MemorySource source(archive);
   const ArchiveTotals totals = Verify(source, nullptr);
   EXPECT_EQ(totals.records, 3u);
-  EXPECT_EQ(totals.stored, archive.size() - 3 * payload::kHeaderSize);
+  EXPECT_EQ(totals.stored, archive.size() - 3 * archive::kHeaderSize);
   EXPECT_EQ(totals.inflated, kStub.size() + 5);
 }
 
 TEST(VerifyTest, RejectsEachKindOfDamageNamingTheRecord) {
   const Bytes sound = BuildArchive(
       {{"App\\first.txt", Text(300, "first")}, {"App\\second.txt", Text(300, "second")}});
-  const std::size_t firstData = kStub.size() + payload::kHeaderSize;
+  const std::size_t firstData = kStub.size() + archive::kHeaderSize;
   struct Case {
     const char* what;
     std::function<void(Bytes&)> damage;
@@ -46,7 +46,7 @@ TEST(VerifyTest, RejectsEachKindOfDamageNamingTheRecord) {
        [&](Bytes& a) { a[firstData + 20] ^= 0x55; },
        {"App\\first.txt", "offset " + std::to_string(firstData)}},
       {"corrupted checksum",
-       [](Bytes& a) { a[a.size() - payload::kHeaderSize - 1] ^= 1; },
+       [](Bytes& a) { a[a.size() - archive::kHeaderSize - 1] ^= 1; },
        {"App\\second.txt", "incorrect data check"}},
       {"negative size",
        [](Bytes& a) { SetStoredSize(a, a.size(), -1); },
@@ -56,7 +56,7 @@ TEST(VerifyTest, RejectsEachKindOfDamageNamingTheRecord) {
        {"App\\second.txt", "larger"}},
       {"named record of size 0",
        [](Bytes& a) {
-         const payload::HeaderBytes header = payload::EncodeHeader({"App\\zero.txt", 0});
+         const archive::HeaderBytes header = archive::EncodeHeader({"App\\zero.txt", 0});
          a.insert(a.end(), header.begin(), header.end());
        },
        {"App\\zero.txt", "stored size of 0"}},
@@ -65,7 +65,7 @@ TEST(VerifyTest, RejectsEachKindOfDamageNamingTheRecord) {
     SCOPED_TRACE(c.what);
     Bytes archive = sound;
     c.damage(archive);
-    payload::MemorySource source(archive);
+    MemorySource source(archive);
     const std::string message = ErrorOf([&] { Verify(source, nullptr); });
     for (const std::string& mention : c.mentions) {
       EXPECT_NE(message.find(mention), std::string::npos) << message;
@@ -84,7 +84,7 @@ TEST(VerifyTest, RejectsNamesTheSetupCannotInstall) {
   for (const auto& [records, mention] : cases) {
     SCOPED_TRACE(mention);
     const Bytes archive = BuildArchive(records);
-    payload::MemorySource source(archive);
+    MemorySource source(archive);
     const std::string message = ErrorOf([&] { Verify(source, nullptr); });
     EXPECT_NE(message.find(mention), std::string::npos) << message;
   }
@@ -92,9 +92,9 @@ TEST(VerifyTest, RejectsNamesTheSetupCannotInstall) {
 
 TEST(ListTest, ShowsEveryRecordInFileOrderWithItsInflatedSize) {
   const Bytes archive = BuildArchive({{"App\\中文.txt", "你好"}, {"Exe\\b.dll", "bbbbbbbb"}});
-  const std::size_t stored1 = payload::CompressRecord(ToBytes("你好")).size();
-  const std::size_t stored2 = payload::CompressRecord(ToBytes("bbbbbbbb")).size();
-  payload::MemorySource source(archive);
+  const std::size_t stored1 = archive::CompressRecord(ToBytes("你好")).size();
+  const std::size_t stored2 = archive::CompressRecord(ToBytes("bbbbbbbb")).size();
+  MemorySource source(archive);
   std::ostringstream out;
   const ArchiveTotals totals = List(source, out, nullptr);
 

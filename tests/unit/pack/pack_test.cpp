@@ -29,14 +29,14 @@ class PackTest : public ::testing::Test {
   // Every record of the packed output in file order: (name, inflated content).
   std::vector<std::pair<std::string, std::string>> Unpack() const {
     const Bytes archive = ToBytes(ReadFile(Out()));
-    payload::MemorySource source(archive);
-    payload::ArchiveWalker walker(source);
+    MemorySource source(archive);
+    archive::ArchiveWalker walker(source);
     std::vector<std::pair<std::string, std::string>> records;
     while (auto record = walker.Next()) {
       std::string content(archive.begin(), archive.begin() + record->storedSize);  // the image
       if (!record->IsImage()) {
         content.clear();
-        payload::InflateStoredData(source, record->dataOffset,
+        archive::InflateStoredData(source, record->dataOffset,
                                    static_cast<std::uint64_t>(record->storedSize),
                                    [&](const unsigned char* data, std::size_t size) {
                                      content.append(data, data + size);
@@ -93,9 +93,9 @@ TEST_F(PackTest, EmptyFileIsTheEightByteStream) {
   WriteFile(In() / "App/empty.txt", "");
   Pack(Options());
   const std::string archive = ReadFile(Out());
-  const std::string stored = archive.substr(kStub.size() + payload::kHeaderSize, 8);
+  const std::string stored = archive.substr(kStub.size() + archive::kHeaderSize, 8);
   EXPECT_EQ(stored, std::string("\x78\x9C\x03\x00\x00\x00\x00\x01", 8));
-  EXPECT_EQ(archive.size(), kStub.size() + 8 + 2 * payload::kHeaderSize);
+  EXPECT_EQ(archive.size(), kStub.size() + 8 + 2 * archive::kHeaderSize);
 }
 
 TEST_F(PackTest, OutputIsTheSameForAnyNumberOfThreads) {
@@ -153,8 +153,7 @@ TEST_F(PackTest, FailureLeavesTheOldOutputAndNoTemporaryFile) {
   WriteFile(In() / "App/a.txt", "x");
   PackOptions missingImage = Options();
   missingImage.image = temp_.path() / "missing.exe";
-  EXPECT_NE(ErrorOf<payload::IoError>([&] { Pack(missingImage); }).find("missing.exe"),
-            std::string::npos);
+  EXPECT_NE(ErrorOf<IoError>([&] { Pack(missingImage); }).find("missing.exe"), std::string::npos);
 
   WriteFile(In() / "stray.txt", "x");
   EXPECT_THROW(Pack(Options()), InputError);

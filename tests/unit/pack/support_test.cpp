@@ -95,7 +95,7 @@ TEST(ParallelCompressTest, HandsRecordsBackInOrderWithinTheMemoryWindow) {
   plan.consume = [&](std::size_t i, std::vector<unsigned char>&& stored) {
     --inFlight;
     order.push_back(i);
-    EXPECT_EQ(stored, payload::CompressRecord(Content(i))) << i;
+    EXPECT_EQ(stored, archive::CompressRecord(Content(i))) << i;
   };
   plan.threads = 4;
   plan.windowBytes = 3 * RecordCost(1000);  // room for three records

@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include "payload/archive_reader.h"
-#include "payload/archive_writer.h"
-#include "payload/byte_stream.h"
-#include "payload/record_stream.h"
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "archive/record_stream.h"
+#include "base/byte_stream.h"
 
 namespace quenlo::packer::testing {
 
@@ -40,17 +40,17 @@ inline std::string ReadFile(const fs::path& path) {
 
 // The stub image followed by one compressed record per (GBK name, content), in that order.
 inline Bytes BuildArchive(const std::vector<std::pair<std::string, std::string>>& records) {
-  payload::MemorySink sink;
-  payload::ArchiveWriter writer(sink);
+  MemorySink sink;
+  archive::ArchiveWriter writer(sink);
   writer.WriteImage(ToBytes(kStub));
   for (const auto& [name, content] : records) {
-    writer.AppendRecord(name, payload::CompressRecord(ToBytes(content)));
+    writer.AppendRecord(name, archive::CompressRecord(ToBytes(content)));
   }
   return sink.bytes();
 }
 
 // The message of the exception of type E that `work` throws; a test failure when it throws none.
-template <typename E = payload::ArchiveError>
+template <typename E = archive::ArchiveError>
 std::string ErrorOf(const std::function<void()>& work) {
   try {
     work();

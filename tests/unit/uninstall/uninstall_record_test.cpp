@@ -1,6 +1,6 @@
 // The uninstall record: written and read back, damage refused; what the install notes for it,
 // and the uninstall entry.
-#include "uninstall/uninstall_record.h"
+#include "install/uninstall_record.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

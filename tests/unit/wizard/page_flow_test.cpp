@@ -4,7 +4,7 @@
 
 #include <future>
 
-#include "payload/record_stream.h"
+#include "archive/record_stream.h"
 #include "platform/forwarding_file_system.h"
 #include "tests/support/setup_file_builder.h"
 #include "tests/unit/wizard/wizard_fixture.h"
@@ -223,7 +223,7 @@ TEST_F(PageFlowTest, UntickedTaskSkipsTheStartPage) {
 TEST_F(PageFlowTest, TheStartPageWaitsForASoundPayload) {
   struct HeldOpen final : platform::ForwardingFileSystem {  // the check waits until released
     using ForwardingFileSystem::ForwardingFileSystem;
-    std::unique_ptr<payload::ByteSource> OpenForReading(const std::string& path) override {
+    std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
       released.wait();
       return inner_.OpenForReading(path);
     }
@@ -257,7 +257,7 @@ TEST_F(PageFlowTest, TheStartPageWaitsForASoundPayload) {
 }
 
 TEST_F(PageFlowTest, ADamagedPayloadNeverGetsTheStartPage) {
-  std::vector<unsigned char> broken = payload::CompressRecord(std::vector<unsigned char>(99, 'x'));
+  std::vector<unsigned char> broken = archive::CompressRecord(std::vector<unsigned char>(99, 'x'));
   broken.back() ^= 0xFF;
   testing::SetupFileBuilder setup;
   setup.AddStored("App\\Codec\\a.dll", broken);

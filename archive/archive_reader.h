@@ -1,0 +1,67 @@
+// Walks the payload archive from the end of the setup file back to the image record.
+//
+// Every way in which a chain can be broken is reported as an ArchiveError that names the record
+// (its place counted from the end of the file, and its name once known) and the offset at which
+// the fault shows.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "archive/archive_format.h"
+#include "base/byte_stream.h"
+
+namespace quenlo::archive {
+
+class ArchiveError : public std::runtime_error {
+ public:
+  ArchiveError(const std::string& message, std::uint64_t offset, std::string record = {})
+      : std::runtime_error(message), offset_(offset), record_(std::move(record)) {}
+  std::uint64_t offset() const { return offset_; }
+  // The stored name of the record at fault; empty when the chain broke before a name was read,
+  // or at the image record.
+  const std::string& record() const { return record_; }
+
+ private:
+  std::uint64_t offset_;
+  std::string record_;
+};
+
+struct PayloadRecord {
+  std::string name;  // exactly L bytes; empty for the image record
+  std::int64_t storedSize = 0;
+  std::uint64_t dataOffset = 0;    // where the stored data starts
+  std::uint64_t headerOffset = 0;  // where the 264-byte header starts
+  std::size_t placeFromEnd = 0;    // 1 for the last record of the file
+
+  bool IsImage() const { return name.empty(); }
+  // "record 3 from the end ("App\Readme.txt", header at offset 1234)": for error messages.
+  std::string Describe() const;
+};
+
+class ArchiveWalker {
+ public:
+  explicit ArchiveWalker(ByteSource& source);
+
+  // The next record in reading order, the last record of the file first. Returns nothing once
+  // the image record has been returned; throws ArchiveError on a broken chain.
+  std::optional<PayloadRecord> Next();
+
+  // Bytes taken from the end of the file so far (the walk's 64-bit counter).
+  std::uint64_t consumed() const { return consumed_; }
+  std::uint64_t total() const { return total_; }
+  // True once the image record has been returned: the walk is complete.
+  bool AtEnd() const { return imageSeen_; }
+
+ private:
+  ByteSource& source_;
+  std::uint64_t total_;
+  std::uint64_t consumed_ = 0;
+  std::size_t recordsRead_ = 0;
+  bool imageSeen_ = false;
+};
+
+}  // namespace quenlo::archive
