@@ -29,6 +29,7 @@
 #include "archive/archive_writer.h"
 #include "archive/record_stream.h"
 #include "install/extraction.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tools/quenlo-pack/extract.h"
@@ -168,15 +169,16 @@ std::vector<double> Extract(const std::string& path, bool paced) {
   std::filesystem::create_directories(files.NativePath("C:\\Setup"));
   std::filesystem::create_symlink(std::filesystem::absolute(path), files.NativePath(module));
   files.SetModulePath(module);
+  testing::FakeClock pacing;
   if (paced) {
-    files.OnSleep([](unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
+    pacing.OnSleep([](unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
   }
   SetupSession session;
   ExtractedFiles extracted;
   files.CreateFolder("D:\\Player");
   const long baseline = StatusKiB("VmRSS:");
   const auto start = Clock::now();
-  ExtractPayload(session, files, "D:\\Player", extracted);
+  ExtractPayload(session, files, pacing, "D:\\Player", extracted);
   const double seconds = Seconds(start);
   const long peak = StatusKiB("VmHWM:");
   double inflated = 0;
@@ -184,7 +186,7 @@ std::vector<double> Extract(const std::string& path, bool paced) {
     inflated += static_cast<double>(std::filesystem::file_size(files.NativePath(file)));
   }
   double pauses = 0;
-  for (unsigned ms : files.sleeps()) pauses += ms;
+  for (unsigned ms : pacing.sleeps()) pauses += ms;
   return {inflated, seconds, static_cast<double>(peak - baseline) / 1024.0, pauses / 1000.0};
 }
 

@@ -15,6 +15,7 @@
 
 #include "install/install_sequence.h"
 #include "install/payload_check.h"
+#include "install/status_lines.h"
 #include "platform/forwarding_file_system.h"
 #include "platform/win32/backend.h"
 #include "tools/uidriver/driver.h"
@@ -37,20 +38,28 @@ double Seconds(LONGLONG since) {
   return static_cast<double>(Now() - since) / static_cast<double>(frequency.QuadPart);
 }
 
-// The Win32 file system, except that the running program is the setup file and pauses are
-// added up instead of waited.
-// Each phase of the sequence ends with a pause of 100 ms; the time since the previous one is the
-// phase's work, named by the line the phase ended with.
-class CountingPauses final : public platform::ForwardingFileSystem {
+// The Win32 file system, except that the running program is the setup file.
+class SetupFileAsModule final : public platform::ForwardingFileSystem {
+ public:
+  SetupFileAsModule(platform::FileSystem& real, std::string setupFile)
+      : ForwardingFileSystem(real), setupFile_(std::move(setupFile)) {}
+  std::string ModulePath() override { return setupFile_; }
+
+ private:
+  std::string setupFile_;
+};
+
+// A clock whose pauses are added up instead of waited. Each phase of the sequence ends with a
+// phase pause; the time since the previous one is the phase's work, named by the line the phase
+// ended with.
+class CountingPauses final : public platform::Clock {
  public:
   struct Phase {
     std::string line;
     double seconds;
   };
 
-  CountingPauses(platform::FileSystem& real, std::string setupFile, const StatusChannel& status)
-      : ForwardingFileSystem(real), setupFile_(std::move(setupFile)), status_(status) {}
-  std::string ModulePath() override { return setupFile_; }
+  explicit CountingPauses(const StatusChannel& status) : status_(status) {}
   void Sleep(unsigned milliseconds) override {
     pausedMs_ += milliseconds;
     if (milliseconds >= kPhasePauseMs) {
@@ -62,8 +71,6 @@ class CountingPauses final : public platform::ForwardingFileSystem {
   const std::vector<Phase>& phases() const { return phases_; }
 
  private:
-  static constexpr unsigned kPhasePauseMs = 100;
-  std::string setupFile_;
   const StatusChannel& status_;
   unsigned long long pausedMs_ = 0;
   LONGLONG phaseStart_ = Now();
@@ -82,7 +89,8 @@ FloorRun MeasureFloor(const std::string& setup) {
   const auto registry = win32::MakeRegistry();
   const auto libraries = win32::MakeLibraries();
   SetupSession session;
-  CountingPauses files(*real, setup, session.Status);
+  SetupFileAsModule files(*real, setup);
+  CountingPauses pauses(session.Status);
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + "quenlo-install-bench";
@@ -92,9 +100,9 @@ FloorRun MeasureFloor(const std::string& setup) {
   session.InstallDir = folder;
   session.UseChinese = 1;
   const LONGLONG start = Now();
-  TInstallAndReg::Execute(session, {files, *registry, *libraries});
-  FloorRun run{files.PausedSeconds(), Seconds(start), session.Status.InstallFinished(),
-               files.phases()};
+  TInstallAndReg::Execute(session, {files, *registry, *libraries, pauses});
+  FloorRun run{pauses.PausedSeconds(), Seconds(start), session.Status.InstallFinished(),
+               pauses.phases()};
   std::filesystem::remove_all(folder, ignored);
   // Without its record the setup program finds no earlier installation to ask about.
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang");
@@ -104,8 +112,7 @@ FloorRun MeasureFloor(const std::string& setup) {
 // The check of the setup file's payload, timed on its own.
 double MeasureCheck(const std::string& setup) {
   const auto real = win32::MakeFileSystem();
-  SetupSession session;
-  CountingPauses files(*real, setup, session.Status);
+  SetupFileAsModule files(*real, setup);
   const LONGLONG start = Now();
   PayloadCheck check(files);
   if (!check.Wait().sound) throw uidriver::DriverError("the setup file does not check out");

@@ -1,13 +1,12 @@
 #include "install/app_record.h"
 
 #include "base/path.h"
+#include "install/status_lines.h"
 
 namespace quenlo {
 namespace {
 
-constexpr const char* kRecordWritten = "OK，Quenlo播放v2.0 Tesmar版 系统信息注册成功!";
 constexpr const char* kContactAddress = "lorvan@quenlo.example";
-constexpr unsigned kPhasePauseMs = 100;
 
 }  // namespace
 
@@ -29,13 +28,12 @@ std::vector<std::pair<std::string, std::string>> AppRecordValues(const SetupSess
   };
 }
 
-void WriteAppRecord(SetupSession& session, platform::FileSystem& files,
-                    platform::Registry& registry) {
+void WriteAppRecord(SetupSession& session, platform::Clock& clock, platform::Registry& registry) {
   if (const auto key = registry.Open(kAppRecordRoot, kAppRecordKey, /*create=*/true)) {
     for (const auto& [name, text] : AppRecordValues(session)) key->WriteString(name, text);
   }
   session.Status.PublishStatus(kRecordWritten);
-  files.Sleep(kPhasePauseMs);
+  clock.Sleep(kPhasePauseMs);
 }
 
 }  // namespace quenlo

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "install/session.h"
-#include "platform/file_system.h"
+#include "platform/clock.h"
 #include "platform/registry.h"
 
 namespace quenlo {
@@ -28,7 +28,6 @@ std::vector<std::pair<std::string, std::string>> AppRecordValues(const SetupSess
 // Opens the record's key, creating it when missing, and writes the six values (a value that
 // cannot be written is skipped; when the key cannot be opened, none is written). Then, whatever
 // happened, the step's status line and 100 ms.
-void WriteAppRecord(SetupSession& session, platform::FileSystem& files,
-                    platform::Registry& registry);
+void WriteAppRecord(SetupSession& session, platform::Clock& clock, platform::Registry& registry);
 
 }  // namespace quenlo

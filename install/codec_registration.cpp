@@ -6,15 +6,10 @@
 #include <thread>
 
 #include "base/path.h"
+#include "install/status_lines.h"
 
 namespace quenlo {
 namespace {
-
-constexpr const char* kRegisteringPrefix = "正在注册解码器:   ";
-constexpr const char* kCodecsDone = "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。";
-
-constexpr unsigned kItemPauseMs = 2;
-constexpr unsigned kPhasePauseMs = 100;
 
 // Registers the libraries one after another, in order, on a thread of its own, ahead of the
 // thread that reports them: loading and registering the next library (a few milliseconds each on
@@ -95,9 +90,8 @@ bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, in
   return outcome.kind == platform::EntryPointOutcome::Kind::Returned && outcome.result >= 0;
 }
 
-void RegisterCodecs(SetupSession& session, platform::FileSystem& files,
-                    platform::Libraries& libraries, const ExtractedFiles& extracted,
-                    std::vector<std::string>* registered) {
+void RegisterCodecs(SetupSession& session, platform::Clock& clock, platform::Libraries& libraries,
+                    const ExtractedFiles& extracted, std::vector<std::string>* registered) {
   if (extracted.empty()) return;
   std::vector<std::string> codecs;
   for (const std::string& path : extracted.paths()) {
@@ -110,10 +104,10 @@ void RegisterCodecs(SetupSession& session, platform::FileSystem& files,
     if (!IsCodecLibrary(path) || !ahead.Registered(codec++)) continue;
     if (registered != nullptr) registered->push_back(path);
     session.Status.PublishStatus(kRegisteringPrefix + FileNamePart(path));
-    files.Sleep(kItemPauseMs);
+    clock.Sleep(kItemPauseMs);
   }
   session.Status.PublishStatus(kCodecsDone);
-  files.Sleep(kPhasePauseMs);
+  clock.Sleep(kPhasePauseMs);
 }
 
 }  // namespace quenlo

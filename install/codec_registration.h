@@ -8,7 +8,7 @@
 
 #include "install/extracted_files.h"
 #include "install/session.h"
-#include "platform/file_system.h"
+#include "platform/clock.h"
 #include "platform/libraries.h"
 
 namespace quenlo {
@@ -38,8 +38,8 @@ bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, in
 // their own, ahead of the lines: each one's loading and registering takes place during the pause
 // after the line before it. A registration that throws ends the step with that exception, at the
 // entry it belongs to.
-void RegisterCodecs(SetupSession& session, platform::FileSystem& files,
-                    platform::Libraries& libraries, const ExtractedFiles& extracted,
+void RegisterCodecs(SetupSession& session, platform::Clock& clock, platform::Libraries& libraries,
+                    const ExtractedFiles& extracted,
                     std::vector<std::string>* registered = nullptr);
 
 }  // namespace quenlo

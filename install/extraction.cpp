@@ -13,18 +13,13 @@
 #include "install/change_journal.h"
 #include "install/folders.h"
 #include "install/payload_check.h"
+#include "install/status_lines.h"
 #include "install/write_behind.h"
 
 namespace quenlo {
 namespace {
 
-constexpr const char* kPreparingLine = "Quenlo播放v2.0 Tesmar版 正在装备安装，请稍候...";
-constexpr const char* kExtractingPrefix = "正在解压缩:   ";
-constexpr const char* kExtractedLine = "Quenlo播放v2.0 Tesmar版 解压缩完毕!";
-constexpr const char* kRegisterNextLine = "Quenlo播放v2.0 Tesmar版 准备注册解码器，请稍候...";
 constexpr const char* kPlayerFileName = "QuenloMediaPlayer.exe";
-constexpr unsigned kPhasePauseMs = 100;
-constexpr unsigned kItemPauseMs = 2;
 
 bool IsSystemFolderName(const std::string& name) {
   return !name.starts_with("App") && name.starts_with("Exe");
@@ -168,7 +163,7 @@ std::string MapRecordName(const std::string& name, const std::string& installRoo
   return name;
 }
 
-void ExtractPayload(SetupSession& session, platform::FileSystem& files,
+void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform::Clock& clock,
                     const std::string& installDir, ExtractedFiles& extracted, bool* undone,
                     ExtractionReport* report) {
   StatusChannel& status = session.Status;
@@ -190,7 +185,7 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
     std::thread inflater(
         [&] { RunInflater(journal, setupFile, installRoot, systemRoot, writer, feed); });
     status.PublishStatus(kPreparingLine);
-    files.Sleep(kPhasePauseMs);
+    clock.Sleep(kPhasePauseMs);
     while (const std::optional<PassedRecord> record = feed.Next()) {
       status.StepProgress();
       status.PublishStatus(kExtractingPrefix + FileNamePart(record->name));
@@ -199,7 +194,7 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
       }
       if (record->written)
         writtenFiles.push_back({record->destination, record->size, record->adler32});
-      files.Sleep(kItemPauseMs);
+      clock.Sleep(kItemPauseMs);
     }
     inflater.join();
     failure = feed.Failure();
@@ -219,7 +214,7 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files,
   journal.Keep();
 
   status.PublishStatus(kExtractedLine);
-  files.Sleep(kPhasePauseMs);
+  clock.Sleep(kPhasePauseMs);
   status.PublishStatus(kRegisterNextLine);
 }
 

@@ -23,6 +23,7 @@
 
 #include "install/extracted_files.h"
 #include "install/session.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 
 namespace quenlo {
@@ -50,7 +51,7 @@ struct ExtractionReport {
 // file cannot be read or a destination cannot be written or replaced; the pass is undone then.
 // When it throws, `*undone` (if given) tells whether the undoing was complete. When it ends well,
 // `*report` (if given) receives what it wrote.
-void ExtractPayload(SetupSession& session, platform::FileSystem& files,
+void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform::Clock& clock,
                     const std::string& installDir, ExtractedFiles& extracted,
                     bool* undone = nullptr, ExtractionReport* report = nullptr);
 

@@ -5,6 +5,7 @@
 
 #include "base/path.h"
 #include "install/media_extensions.h"
+#include "install/status_lines.h"
 
 namespace quenlo {
 namespace {
@@ -15,9 +16,6 @@ using platform::RegistryValue;
 constexpr const char* kProgIdPrefix = "Quenlo";
 constexpr const char* kDefaultValue = "";
 
-constexpr const char* kRegisteringTypes = "正在注册文件类型，请稍候...";
-constexpr const char* kTypesDone = "OK，文件类型注册完毕!";
-
 constexpr const char* kOpenCaptionChinese = "使用“Quenlo播放”播放该文件";
 constexpr const char* kOpenCaptionEnglish = "Use Quenlo Media player open";
 constexpr const char* kPlayCaptionChinese = "添加该文件到“Quenlo播放”的播放列表";
@@ -25,9 +23,6 @@ constexpr const char* kPlayCaptionEnglish = "Add this file to Quenlo Media Playe
 
 constexpr std::int32_t kChinese = 1;
 constexpr std::int32_t kEnglish = 2;
-
-constexpr unsigned kItemPauseMs = 2;
-constexpr unsigned kPhasePauseMs = 100;
 
 // "\"<player>\" \"<switch>\" \"%1\"": the player, its switch and the file, each in quotes.
 std::string PlayerCommand(const SetupSession& session, const char* playerSwitch) {
@@ -108,11 +103,10 @@ std::optional<uninstall::ExtensionBefore> AssociateExtension(const SetupSession&
   return taken;
 }
 
-void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
-                       platform::Registry& registry,
+void RegisterFileTypes(SetupSession& session, platform::Clock& clock, platform::Registry& registry,
                        std::vector<uninstall::ExtensionBefore>* taken) {
   session.Status.PublishStatus(kRegisteringTypes);
-  files.Sleep(kPhasePauseMs);
+  clock.Sleep(kPhasePauseMs);
   for (const std::string_view extension : MediaExtensions()) {
     session.Status.StepProgress();
     std::optional<uninstall::ExtensionBefore> found =
@@ -123,10 +117,10 @@ void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
     if (taken != nullptr && found && std::none_of(taken->begin(), taken->end(), seen)) {
       taken->push_back(std::move(*found));
     }
-    files.Sleep(kItemPauseMs);
+    clock.Sleep(kItemPauseMs);
   }
   session.Status.PublishStatus(kTypesDone);
-  files.Sleep(kPhasePauseMs);
+  clock.Sleep(kPhasePauseMs);
 }
 
 }  // namespace quenlo

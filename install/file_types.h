@@ -17,7 +17,7 @@
 
 #include "install/session.h"
 #include "install/uninstall_record.h"
-#include "platform/file_system.h"
+#include "platform/clock.h"
 #include "platform/registry.h"
 
 namespace quenlo {
@@ -50,8 +50,7 @@ std::optional<uninstall::ExtensionBefore> AssociateExtension(const SetupSession&
 // The step: its opening line and 100 ms; for each row of MediaExtensions a progress step, the
 // association and 2 ms; its closing line and 100 ms. `taken` (if given) receives what each
 // extension held before, once per extension (a row that stands twice counts at its first).
-void RegisterFileTypes(SetupSession& session, platform::FileSystem& files,
-                       platform::Registry& registry,
+void RegisterFileTypes(SetupSession& session, platform::Clock& clock, platform::Registry& registry,
                        std::vector<uninstall::ExtensionBefore>* taken = nullptr);
 
 }  // namespace quenlo

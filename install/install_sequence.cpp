@@ -52,7 +52,7 @@ void NoteInstall(uninstall::UninstallRecord& record, platform::FileSystem& files
   record.createdFolders.insert(record.createdFolders.end(), report.createdFolders.begin(),
                                report.createdFolders.end());
   for (const ExtractionReport::File& file : report.files) {
-    if (EqualsIgnoringCase(EnsureTrailingBackslash(FolderPart(file.path)), systemRoot)) continue;
+    if (IsTemporaryFile(file.path, systemRoot)) continue;
     record.files.push_back({file.path, file.size, file.adler32});
   }
   record.codecs = std::move(codecs);
@@ -103,7 +103,7 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   ExtractionReport report;
   bool undone = false;
   try {
-    ExtractPayload(session, files, installDir, extracted, &undone, &report);
+    ExtractPayload(session, files, platform.clock, installDir, extracted, &undone, &report);
   } catch (...) {
     if (createdInstallDir && !files.RemoveFolder(installDir)) undone = false;
     InstallFailure failure = DescribeFailure(InstallStep::Extract, std::current_exception());
@@ -115,18 +115,18 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   std::vector<uninstall::ExtensionBefore> types;
   try {
     RunStep(InstallStep::RegisterCodecs, [&] {
-      RegisterCodecs(session, platform.files, platform.libraries, extracted, &codecs);
+      RegisterCodecs(session, platform.clock, platform.libraries, extracted, &codecs);
     });
     RunStep(InstallStep::RegisterFileTypes,
-            [&] { RegisterFileTypes(session, platform.files, platform.registry, &types); });
+            [&] { RegisterFileTypes(session, platform.clock, platform.registry, &types); });
     RunStep(InstallStep::WriteAppRecord,
-            [&] { WriteAppRecord(session, platform.files, platform.registry); });
+            [&] { WriteAppRecord(session, platform.clock, platform.registry); });
   } catch (...) {
     DeleteTemporaryFiles(files, extracted);  // they were needed only while the codecs registered
     throw;
   }
   RunStep(InstallStep::RemoveTemporaryFiles,
-          [&] { RemoveTemporaryFiles(session, platform.files, extracted); });
+          [&] { RemoveTemporaryFiles(session, platform.files, platform.clock, extracted); });
   if (platform.record != nullptr) {
     NoteInstall(*platform.record, files, installDir, createdInstallDir, report, codecs, types);
   }

@@ -17,6 +17,7 @@
 #include "install/payload_check.h"
 #include "install/session.h"
 #include "install/uninstall_record.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/libraries.h"
 #include "platform/registry.h"
@@ -28,6 +29,7 @@ struct InstallPlatform {
   platform::FileSystem& files;
   platform::Registry& registry;
   platform::Libraries& libraries;
+  platform::Clock& clock;  // the pauses after the status lines
   // The check of the setup file that the sequence waits for; none: the sequence does not wait
   // (the extraction makes the same checks as it goes, and undoes itself at a fault).
   PayloadCheck* check = nullptr;

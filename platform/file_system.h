@@ -73,9 +73,6 @@ class FileSystem {
   virtual DriveType QueryDriveType(const std::string& root) = 0;
   // Free and total space of the volume holding `path`; nothing when the query fails.
   virtual std::optional<DiskSpace> GetDiskSpace(const std::string& path) = 0;
-
-  // Pauses the calling thread for about `milliseconds`.
-  virtual void Sleep(unsigned milliseconds) = 0;
 };
 
 }  // namespace quenlo::platform

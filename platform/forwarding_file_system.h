@@ -32,7 +32,6 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<DiskSpace> GetDiskSpace(const std::string& p) override {
     return inner_.GetDiskSpace(p);
   }
-  void Sleep(unsigned ms) override { inner_.Sleep(ms); }
 
  protected:
   FileSystem& inner_;

@@ -24,9 +24,10 @@ void RunSetup() {
   const auto libraries = quenlo::win32::MakeLibraries();
   const auto messageBoxes = quenlo::win32::MakeMessageBoxes();
   const auto shell = quenlo::win32::MakeShell();
+  const auto clock = quenlo::win32::MakeClock();
   // What the install changes, noted by its steps for the uninstall record.
   quenlo::uninstall::UninstallRecord record;
-  quenlo::InstallPlatform install{*files, *registry, *libraries, nullptr, &record};
+  quenlo::InstallPlatform install{*files, *registry, *libraries, *clock, nullptr, &record};
   // The setup file's payload is checked from the wizard's creation on, while the user reads the
   // first pages; the install and the start-page task wait for the verdict.
   std::optional<quenlo::PayloadCheck> payloadCheck;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/application.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/libraries.h"
 #include "platform/message_box.h"
@@ -22,5 +23,6 @@ std::unique_ptr<platform::Libraries> MakeLibraries();
 // thread may go on, and may hold locks, for the rest of the process.
 bool LibraryCallAbandoned();
 std::unique_ptr<platform::Shell> MakeShell();
+std::unique_ptr<platform::Clock> MakeClock();
 
 }  // namespace quenlo::win32

@@ -1,7 +1,5 @@
 // Files and folders through kernel32's wide calls: GBK paths become UTF-16 with code page 936.
 #include <windows.h>
-// after windows.h
-#include <mmsystem.h>
 
 #include <atomic>
 #include <string>
@@ -143,9 +141,6 @@ class ReplacementFile final : public platform::PendingFile {
 
 class Win32FileSystem final : public platform::FileSystem {
  public:
-  Win32FileSystem() { timeBeginPeriod(1); }  // lets Sleep honour pauses of a few milliseconds
-  ~Win32FileSystem() override { timeEndPeriod(1); }
-
   bool FileExists(const std::string& path) override {
     const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -239,8 +234,6 @@ class Win32FileSystem final : public platform::FileSystem {
       return std::nullopt;
     return platform::DiskSpace{forCaller.QuadPart, total.QuadPart, free.QuadPart};
   }
-
-  void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 };
 
 }  // namespace

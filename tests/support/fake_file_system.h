@@ -1,7 +1,7 @@
 // Files and folders in a temporary directory, with Windows drive letters mapped onto
 // sub-folders of it: "C:\Windows\system32" lives in <temp>/C/Windows/system32, and a relative
 // path lives under <temp>/cwd. Drives exist only once added, each with a type and a free-space
-// figure; sleeps are recorded instead of waited. Files can be held as a running program holds
+// figure. Files can be held as a running program holds
 // them, folders closed to writing, and deletions at the next restart are recorded.
 #pragma once
 
@@ -33,10 +33,6 @@ class FakeFileSystem final : public platform::FileSystem {
   std::string SystemFolder() override { return systemFolder_; }
   platform::DriveType QueryDriveType(const std::string& root) override;
   std::optional<platform::DiskSpace> GetDiskSpace(const std::string& path) override;
-  void Sleep(unsigned milliseconds) override {
-    sleeps_.push_back(milliseconds);
-    if (onSleep_) onSleep_(milliseconds);
-  }
 
   // Arranging the machine.
   void AddDrive(char letter, platform::DriveType type, std::uint64_t freeBytes);
@@ -52,14 +48,11 @@ class FakeFileSystem final : public platform::FileSystem {
   void DenyWritesIn(const std::string& folder);
   // The files whose deletion at the next restart was asked for.
   const std::vector<std::string>& removalsAtRestart() const { return removalsAtRestart_; }
-  // Called at every pause: a test looks at what a step has published at that moment.
-  void OnSleep(std::function<void(unsigned)> hook) { onSleep_ = std::move(hook); }
   void WriteFile(const std::string& path, const std::string& content);  // creates folders
   std::string ReadFile(const std::string& path);
 
   // Where a Windows path lives on this machine's disk.
   std::filesystem::path NativePath(const std::string& path) const;
-  const std::vector<unsigned>& sleeps() const { return sleeps_; }
 
  private:
   struct Drive {
@@ -73,12 +66,10 @@ class FakeFileSystem final : public platform::FileSystem {
   std::map<char, Drive> drives_;
   std::string modulePath_ = "C:\\Setup\\QuenloSetup.exe";
   std::string systemFolder_ = "C:\\Windows\\system32";
-  std::vector<unsigned> sleeps_;
   std::uint64_t writeLimit_ = UINT64_MAX;
   std::map<std::filesystem::path, Hold> held_;  // native paths
   std::vector<std::filesystem::path> deniedFolders_;
   std::vector<std::string> removalsAtRestart_;
-  std::function<void(unsigned)> onSleep_;
 };
 
 }  // namespace quenlo::testing

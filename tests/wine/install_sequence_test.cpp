@@ -167,7 +167,7 @@ class InstallSequenceUnderWine : public ::testing::Test {
   void RunAndRemember(SetupSession& session) {
     session.InstallDir = installDir;
     session.UseChinese = 1;
-    TInstallAndReg::Execute(session, {*files, *registry, *libraries});
+    TInstallAndReg::Execute(session, {*files, *registry, *libraries, *clock});
     for (const auto& [name, path] : PayloadFiles()) {
       const std::string target = Destination(name);
       if (name.find("Codec") != std::string::npos &&
@@ -180,6 +180,7 @@ class InstallSequenceUnderWine : public ::testing::Test {
   std::unique_ptr<DemoSetupFiles> files;
   std::unique_ptr<platform::Registry> registry = win32::MakeRegistry();
   std::unique_ptr<platform::Libraries> libraries = win32::MakeLibraries();
+  std::unique_ptr<platform::Clock> clock = win32::MakeClock();
   std::string payloadTree, root, installDir, systemRoot;
   std::map<std::string, ExtensionState> extensions;
   std::vector<std::string> registeredCodecs;

@@ -11,12 +11,14 @@
 #include "archive/record_stream.h"
 #include "install/folders.h"
 #include "platform/forwarding_file_system.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/setup_file_builder.h"
 
 namespace quenlo {
 namespace {
 
+using testing::FakeClock;
 using testing::FakeFileSystem;
 using testing::SetupFileBuilder;
 
@@ -24,7 +26,7 @@ class ExtractionTest : public ::testing::Test {
  protected:
   void Install(const SetupFileBuilder& setup, const std::string& installDir = "D:\\Player") {
     files.WriteFile(files.ModulePath(), setup.str());
-    ExtractPayload(session, files, installDir, extracted);
+    ExtractPayload(session, files, clock, installDir, extracted);
   }
   std::string Read(const std::string& path) { return files.ReadFile(path); }
   bool Exists(const std::string& path) { return files.FileExists(path); }
@@ -39,6 +41,7 @@ class ExtractionTest : public ::testing::Test {
   }
 
   FakeFileSystem files;
+  FakeClock clock;
   SetupSession session;
   ExtractedFiles extracted;
 
@@ -62,7 +65,7 @@ TEST_F(ExtractionTest, InstallsIntoAFolderTreeThatDoesNotExistYet) {
                                       "D:\\Player\\Readme.txt"}));
   EXPECT_EQ(session.Status.ProgressValue(), 4);  // three files and the image record
   EXPECT_EQ(session.Status.StatusText(), "Quenlo播放v2.0 Tesmar版 准备注册解码器，请稍候...");
-  EXPECT_EQ(files.sleeps(), (std::vector<unsigned>{100, 2, 2, 2, 2, 100}));
+  EXPECT_EQ(clock.sleeps(), (std::vector<unsigned>{100, 2, 2, 2, 2, 100}));
 }
 
 TEST_F(ExtractionTest, InstallDirIsUsedAsItComes) {
@@ -74,7 +77,7 @@ TEST_F(ExtractionTest, InstallDirIsUsedAsItComes) {
 
   ExtractedFiles again;
   files.CreateFolder("D:\\Slash/");  // as the install sequence does before extracting
-  ExtractPayload(session, files, "D:\\Slash/", again);
+  ExtractPayload(session, files, clock, "D:\\Slash/", again);
   EXPECT_EQ(again.paths(), std::vector<std::string>{"D:\\Slash/a.txt"});
 }
 
@@ -126,7 +129,7 @@ TEST_F(ExtractionTest, SameDestinationTwiceIsListedOnce) {
 
 TEST_F(ExtractionTest, StatusLinesNameEachRecordAndTheImageRecordHasNone) {
   std::vector<std::string> lines;  // the line shown during each pause
-  files.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
+  clock.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
   SetupFileBuilder setup;
   setup.Add("App\\Image\\logo_s.ico", "icon").Add("Exe\\誠.dll", "dbcs");
   Install(setup);
@@ -143,10 +146,10 @@ TEST_F(ExtractionTest, StatusLinesNameEachRecordAndTheImageRecordHasNone) {
 
 TEST_F(ExtractionTest, NoSetupFileMeansNothingAtAll) {
   files.SetModulePath("C:\\Nowhere\\QuenloSetup.exe");
-  ExtractPayload(session, files, "D:\\Player", extracted);
+  ExtractPayload(session, files, clock, "D:\\Player", extracted);
   EXPECT_TRUE(extracted.empty());
   EXPECT_EQ(session.Status.StatusText(), "");
-  EXPECT_TRUE(files.sleeps().empty());
+  EXPECT_TRUE(clock.sleeps().empty());
 }
 
 // Every file and folder on the machine's drives with its content ("<folder>" for folders).
@@ -220,7 +223,7 @@ TEST_F(ExtractionTest, AFailureAtAnyPointUndoesTheWholePass) {
     SetupSession fresh;
     ExtractedFiles list;
     bool undone = false;
-    EXPECT_ANY_THROW(ExtractPayload(fresh, machine, "D:\\Player", list, &undone));
+    EXPECT_ANY_THROW(ExtractPayload(fresh, machine, clock, "D:\\Player", list, &undone));
     EXPECT_TRUE(undone);
     EXPECT_EQ(Snapshot(machine), before);
     EXPECT_TRUE(list.empty());
@@ -255,7 +258,8 @@ TEST_F(ExtractionTest, NameThatWouldLeaveItsFolderIsABrokenArchive) {
     setup.Add(name, "evil").Add("App\\ok.txt", "ok");
     ExtractedFiles list;
     files.WriteFile(files.ModulePath(), setup.str());
-    EXPECT_THROW(ExtractPayload(session, files, "D:\\Player\\Sub", list), archive::ArchiveError);
+    EXPECT_THROW(ExtractPayload(session, files, clock, "D:\\Player\\Sub", list),
+                 archive::ArchiveError);
     EXPECT_TRUE(list.empty());
     EXPECT_FALSE(Exists("D:\\Player\\Sub\\ok.txt"));  // written before it, then undone
     EXPECT_FALSE(Exists("D:\\evil.dll"));
@@ -274,7 +278,6 @@ class MeasuringFileSystem final : public platform::ForwardingFileSystem {
   std::unique_ptr<ByteSource> OpenForReading(const std::string& p) override {
     return std::make_unique<Source>(inner_.OpenForReading(p), largestRead);
   }
-  void Sleep(unsigned) override {}
 
  private:
   struct Source final : ByteSource {
@@ -297,7 +300,7 @@ TEST_F(ExtractionTest, ReadsTheSetupFileInBoundedPieces) {
   setup.Add("App\\large.bin", large);
   files.WriteFile(files.ModulePath(), setup.str());
   MeasuringFileSystem measuring(files);
-  ExtractPayload(session, measuring, "D:\\Player", extracted);
+  ExtractPayload(session, measuring, clock, "D:\\Player", extracted);
   EXPECT_EQ(Read("D:\\Player\\large.bin"), large);
   EXPECT_LE(measuring.largestRead, archive::kLargestWholeRead);
 }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "install/temporary_files.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_libraries.h"
 #include "tests/support/fake_registry.h"
@@ -22,7 +23,7 @@ class InstallSequenceTest : public ::testing::Test {
     files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
     session.InstallDir = "D:\\Player";
     session.UseChinese = 1;
-    files.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
+    clock.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
   }
   void WriteSetup(const testing::SetupFileBuilder& setup) {
     files.WriteFile(files.ModulePath(), setup.str());
@@ -34,8 +35,9 @@ class InstallSequenceTest : public ::testing::Test {
   testing::FakeFileSystem files;
   testing::FakeRegistry registry;
   testing::FakeLibraries libraries;
+  testing::FakeClock clock;
   SetupSession session;
-  InstallPlatform platform{files, registry, libraries};
+  InstallPlatform platform{files, registry, libraries, clock};
   std::vector<std::string> lines;  // the line shown at each pause
 };
 
@@ -143,7 +145,7 @@ TEST_F(InstallSequenceTest, AFailureAfterTheExtractionStillRemovesTheTemporaryFi
 
 TEST_F(InstallSequenceTest, TheWorkerRunsOnAThreadOfItsOwn) {
   files.SetModulePath("C:\\Nowhere\\QuenloSetup.exe");
-  files.OnSleep({});  // the pauses are recorded on the worker's thread; don't watch them here
+  clock.OnSleep({});  // the pauses are recorded on the worker's thread; don't watch them here
   TInstallAndReg::Start(session, platform);
   while (!session.Status.InstallFinished() && !session.Status.Failure()) std::this_thread::yield();
   EXPECT_TRUE(session.Status.InstallFinished());
@@ -153,9 +155,10 @@ TEST_F(InstallSequenceTest, TheWorkerRunsOnAThreadOfItsOwn) {
 TEST(RemoveTemporaryFiles, OnlyListedFilesDirectlyInTheSystemFolder) {
   testing::FakeFileSystem files;
   files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
+  testing::FakeClock clock;
   SetupSession session;
   std::vector<std::string> lines;
-  files.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
+  clock.OnSleep([&](unsigned) { lines.push_back(session.Status.StatusText()); });
   files.WriteFile("C:\\Windows\\system32\\bass.dll", "x");
   files.WriteFile("C:\\Windows\\system32\\drivers\\deep.dll", "x");
   files.WriteFile("D:\\Player\\bass.dll", "x");
@@ -164,14 +167,14 @@ TEST(RemoveTemporaryFiles, OnlyListedFilesDirectlyInTheSystemFolder) {
                            "C:\\Windows\\system32\\drivers\\deep.dll", "D:\\Player\\bass.dll"}) {
     extracted.Add(path);
   }
-  RemoveTemporaryFiles(session, files, extracted);
+  RemoveTemporaryFiles(session, files, clock, extracted);
   EXPECT_EQ(session.Status.ProgressValue(), 4);  // the vanished file still counts
   EXPECT_FALSE(files.FileExists("C:\\Windows\\system32\\bass.dll"));
   EXPECT_TRUE(files.FileExists("C:\\Windows\\system32\\drivers\\deep.dll"));
   EXPECT_TRUE(files.FileExists("D:\\Player\\bass.dll"));
   EXPECT_EQ(lines, (std::vector<std::string>{"OK，临时文件删除成功!",
                                              "OK，Quenlo播放v2.0 Tesmar版 安装成功!"}));
-  EXPECT_EQ(files.sleeps(), (std::vector<unsigned>{100, 100}));
+  EXPECT_EQ(clock.sleeps(), (std::vector<unsigned>{100, 100}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "install/install_sequence.h"
 #include "install/uninstall_entry.h"
 #include "setup/startup.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_libraries.h"
 #include "tests/support/fake_registry.h"
@@ -109,7 +110,8 @@ class UninstallTest : public ::testing::Test {
     SetupSession session;
     session.UseChinese = 1;
     UninstallRecord record;
-    RunInstallSequence(session, {files, registry, libraries, nullptr, &record}, kFolder);
+    testing::FakeClock clock;
+    RunInstallSequence(session, {files, registry, libraries, clock, nullptr, &record}, kFolder);
     registry.SetString(RegistryRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main",
                        "Start Page", "http://site/");
     record.startPage = StartPageChange{"http://site/", "about:blank"};

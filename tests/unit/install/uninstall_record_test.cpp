@@ -9,6 +9,7 @@
 
 #include "install/install_sequence.h"
 #include "install/uninstall_entry.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_libraries.h"
 #include "tests/support/fake_registry.h"
@@ -107,6 +108,7 @@ TEST(UninstallNotes, TheSequenceNotesFilesFoldersCodecsAndEarlierHandlers) {
   testing::FakeFileSystem files;
   testing::FakeRegistry registry;
   testing::FakeLibraries libraries;
+  testing::FakeClock clock;
   files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
   registry.SetString(platform::RegistryRoot::ClassesRoot, ".avi", "", "AVIFile");
   registry.CreateKey(platform::RegistryRoot::ClassesRoot, ".mkv");
@@ -119,7 +121,7 @@ TEST(UninstallNotes, TheSequenceNotesFilesFoldersCodecsAndEarlierHandlers) {
   SetupSession session;
   session.UseChinese = 1;
   UninstallRecord record;
-  RunInstallSequence(session, {files, registry, libraries, nullptr, &record}, "D:\\Player");
+  RunInstallSequence(session, {files, registry, libraries, clock, nullptr, &record}, "D:\\Player");
 
   EXPECT_EQ(record.installFolder, "D:\\Player");
   ASSERT_GE(record.createdFolders.size(), 2u);
