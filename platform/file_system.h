@@ -1,7 +1,7 @@
 // Files and folders as the setup program uses them. Paths are GBK strings in Windows form.
 //
-// The Win32 backend calls the ANSI file API; the test double maps drives onto sub-folders of a
-// temporary directory.
+// The Win32 backend converts them to UTF-16 with code page 936 and calls the wide file API; the
+// test double maps drives onto sub-folders of a temporary directory.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@
 
 namespace quenlo::platform {
 
-// GetDriveTypeA's answers.
+// GetDriveTypeW's answers.
 enum class DriveType : unsigned {
   Unknown = 0,
   NoRootFolder = 1,

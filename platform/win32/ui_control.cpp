@@ -147,27 +147,22 @@ LRESULT CALLBACK ControlImpl::SubclassProc(HWND hwnd, UINT message, WPARAM wPara
 
 std::unique_ptr<ControlImpl> MakeControl(MainWindow& window, const ui::ControlSpec& spec,
                                          ControlImpl* parent) {
-  switch (spec.kind) {
-    case ui::ControlKind::Panel:
-      return MakePanel(window, spec, parent);
-    case ui::ControlKind::Label:
-      return MakeLabel(window, spec, parent);
-    case ui::ControlKind::Picture:
-      return MakePicture(window, spec, parent);
-    case ui::ControlKind::Button:
-      return MakeButton(window, spec, parent);
-    case ui::ControlKind::Edit:
-      return MakeEdit(window, spec, parent);
-    case ui::ControlKind::Memo:
-      return MakeMemo(window, spec, parent);
-    case ui::ControlKind::GroupBox:
-      return MakeGroupBox(window, spec, parent);
-    case ui::ControlKind::CheckBox:
-      return MakeCheckBox(window, spec, parent);
-    case ui::ControlKind::ProgressBar:
-      return MakeProgressBar(window, spec, parent);
+  // The factory table: every kind and its maker.
+  static const std::pair<ui::ControlKind, const ControlMaker*> kFactory[] = {
+      {ui::ControlKind::Panel, &kMakePanel},
+      {ui::ControlKind::Label, &kMakeLabel},
+      {ui::ControlKind::Picture, &kMakePicture},
+      {ui::ControlKind::Button, &kMakeButton},
+      {ui::ControlKind::Edit, &kMakeEdit},
+      {ui::ControlKind::Memo, &kMakeMemo},
+      {ui::ControlKind::GroupBox, &kMakeGroupBox},
+      {ui::ControlKind::CheckBox, &kMakeCheckBox},
+      {ui::ControlKind::ProgressBar, &kMakeProgressBar},
+  };
+  for (const auto& [kind, make] : kFactory) {
+    if (kind == spec.kind) return (*make)(window, spec, parent);
   }
-  return MakeLabel(window, spec, parent);
+  return kMakeLabel(window, spec, parent);
 }
 
 }  // namespace quenlo::win32

@@ -134,29 +134,10 @@ class ProgressBar final : public ControlImpl {
 
 }  // namespace
 
-std::unique_ptr<ControlImpl> MakeLabel(MainWindow& window, const ui::ControlSpec& spec,
-                                       ControlImpl* parent) {
-  return std::make_unique<Label>(window, spec, parent);
-}
-
-std::unique_ptr<ControlImpl> MakeButton(MainWindow& window, const ui::ControlSpec& spec,
-                                        ControlImpl* parent) {
-  return std::make_unique<Button>(window, spec, parent);
-}
-
-std::unique_ptr<ControlImpl> MakeGroupBox(MainWindow& window, const ui::ControlSpec& spec,
-                                          ControlImpl* parent) {
-  return std::make_unique<GroupBox>(window, spec, parent);
-}
-
-std::unique_ptr<ControlImpl> MakeCheckBox(MainWindow& window, const ui::ControlSpec& spec,
-                                          ControlImpl* parent) {
-  return std::make_unique<CheckBox>(window, spec, parent);
-}
-
-std::unique_ptr<ControlImpl> MakeProgressBar(MainWindow& window, const ui::ControlSpec& spec,
-                                             ControlImpl* parent) {
-  return std::make_unique<ProgressBar>(window, spec, parent);
-}
+const ControlMaker kMakeLabel = MakeAs<Label>;
+const ControlMaker kMakeButton = MakeAs<Button>;
+const ControlMaker kMakeGroupBox = MakeAs<GroupBox>;
+const ControlMaker kMakeCheckBox = MakeAs<CheckBox>;
+const ControlMaker kMakeProgressBar = MakeAs<ProgressBar>;
 
 }  // namespace quenlo::win32

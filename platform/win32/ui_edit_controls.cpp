@@ -98,14 +98,7 @@ class Memo final : public EditBase {
 
 }  // namespace
 
-std::unique_ptr<ControlImpl> MakeEdit(MainWindow& window, const ui::ControlSpec& spec,
-                                      ControlImpl* parent) {
-  return std::make_unique<Edit>(window, spec, parent);
-}
-
-std::unique_ptr<ControlImpl> MakeMemo(MainWindow& window, const ui::ControlSpec& spec,
-                                      ControlImpl* parent) {
-  return std::make_unique<Memo>(window, spec, parent);
-}
+const ControlMaker kMakeEdit = MakeAs<Edit>;
+const ControlMaker kMakeMemo = MakeAs<Memo>;
 
 }  // namespace quenlo::win32

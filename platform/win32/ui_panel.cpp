@@ -53,9 +53,6 @@ class Panel final : public ControlImpl, private OwnClassHandler {
 
 }  // namespace
 
-std::unique_ptr<ControlImpl> MakePanel(MainWindow& window, const ui::ControlSpec& spec,
-                                       ControlImpl* parent) {
-  return std::make_unique<Panel>(window, spec, parent);
-}
+const ControlMaker kMakePanel = MakeAs<Panel>;
 
 }  // namespace quenlo::win32

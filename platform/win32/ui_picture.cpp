@@ -66,9 +66,6 @@ class Picture final : public ControlImpl, private OwnClassHandler {
 
 }  // namespace
 
-std::unique_ptr<ControlImpl> MakePicture(MainWindow& window, const ui::ControlSpec& spec,
-                                         ControlImpl* parent) {
-  return std::make_unique<Picture>(window, spec, parent);
-}
+const ControlMaker kMakePicture = MakeAs<Picture>;
 
 }  // namespace quenlo::win32

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "tests/gui/setup_program.h"
+#include "tests/gui/wizard_names.h"
 #include "tools/uidriver/driver.h"
 #include "tools/uidriver/text.h"
 
@@ -18,17 +19,8 @@ namespace quenlo::uidriver {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace guitest::wizard;
 
-constexpr const char* kMainWindow = "SetupMain_Form";
-constexpr const char* kTitle = "Title1_L";
-constexpr const char* kNext = "Next_Btn";
-constexpr const char* kCancel = "Cancel_Btn";
-constexpr const char* kFolderEdit = "Folder_E";
-constexpr const char* kHomePage = "HomePage_CB";
-constexpr const char* kTasksTitle = "请选择安装 Quenlo播放 v2.0 Tesmar版 时执行的附加任务";
-constexpr const char* kFolderTitle = "请选择 Quenlo播放 v2.0 Tesmar版 的安装文件夹";
-constexpr const char* kFinishedTitle = "Quenlo播放2.0 Tesmar版 安装成功!";
-constexpr const char* kFinishText = "完成(&F)";
 // The class that codec_registers_class.dll registers.
 constexpr const char* kClassKey = "CLSID\\{5F0C3A71-2B64-4E8D-9A31-7C0E6B2D4F15}";
 

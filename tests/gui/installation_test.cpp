@@ -27,6 +27,7 @@
 #include "install/codec_registration.h"
 #include "install/media_extensions.h"
 #include "tests/gui/setup_program.h"
+#include "tests/gui/wizard_names.h"
 #include "tools/uidriver/driver.h"
 #include "tools/uidriver/text.h"
 
@@ -36,23 +37,8 @@ namespace {
 namespace fs = std::filesystem;
 using demo::ReadRegistryString;
 using guitest::InstallationRecord;
+using namespace guitest::wizard;
 
-constexpr const char* kMainWindow = "SetupMain_Form";
-constexpr const char* kTitle = "Title1_L";
-constexpr const char* kNext = "Next_Btn";
-constexpr const char* kCancel = "Cancel_Btn";
-constexpr const char* kFolderEdit = "Folder_E";
-constexpr const char* kHomePage = "HomePage_CB";
-constexpr const char* kStatus = "Status_L";
-constexpr const char* kAgreementTitle = "在安装 Quenlo播放 v2.0 Tesmar版之前，请阅读“授权协议”。";
-constexpr const char* kFolderTitle = "请选择 Quenlo播放 v2.0 Tesmar版 的安装文件夹";
-constexpr const char* kTasksTitle = "请选择安装 Quenlo播放 v2.0 Tesmar版 时执行的附加任务";
-constexpr const char* kFinishedTitle = "Quenlo播放2.0 Tesmar版 安装成功!";
-constexpr const char* kFailedTitle = "Quenlo播放2.0 Tesmar版 安装失败";
-constexpr const char* kFinishText = "完成(&F)";
-constexpr const char* kCancelText = "取消(&C)";
-constexpr const char* kEarlierQuestion =
-    "在这台计算机上已经安装了 Quenlo播放 ，你是否准备覆盖安装？";
 constexpr const char* kStartPageKey = "Software\\Microsoft\\Internet Explorer\\Main";
 constexpr const char* kAddress = "http://start.tesmar.example/?my";
 // The handler that .avi had before the player came: the file types keep it as the backup.

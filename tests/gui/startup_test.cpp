@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tests/gui/setup_program.h"
+#include "tests/gui/wizard_names.h"
 #include "tools/uidriver/driver.h"
 #include "tools/uidriver/error.h"
 #include "tools/uidriver/text.h"
@@ -13,12 +14,7 @@ namespace quenlo::uidriver {
 namespace {
 
 using guitest::InstallationRecord;
-
-constexpr const char* kQuestion = "在这台计算机上已经安装了 Quenlo播放 ，你是否准备覆盖安装？";
-constexpr const char* kCaption = "提示信息";
-constexpr const char* kMainWindow = "SetupMain_Form";
-constexpr const char* kMainCaption = "安装 Quenlo播放 v2.0 Tesmar版";
-constexpr const char* kExitQuestion = "你确定要退出 Quenlo播放v2.0 Tesmar版 安装程序吗?";
+using namespace guitest::wizard;
 
 class SetupStartupTest : public testing::Test {
  protected:
@@ -59,7 +55,7 @@ class SetupStartupTest : public testing::Test {
     ActionResult result = (driver_.*close)("");
     if (result.outcome == Outcome::WindowOpened) {
       const MessageBoxInfo box = driver_.WaitMessageBox();
-      EXPECT_EQ(GbkToUtf8(box.text), GbkToUtf8(kExitQuestion));
+      EXPECT_EQ(GbkToUtf8(box.text), GbkToUtf8(kCloseQuestion));
       EXPECT_EQ(GbkToUtf8(box.caption), GbkToUtf8(kCaption));
       result = driver_.Answer(IDYES);
     }
@@ -75,7 +71,7 @@ TEST_F(SetupStartupTest, EarlierInstallationIsQuestionedBeforeAnyWindow) {
   record_.WriteAppPath("D:\\Tools\\QuenloBoFang\\");
   StartSetup();
   const MessageBoxInfo box = driver_.WaitMessageBox();
-  EXPECT_EQ(GbkToUtf8(box.text), GbkToUtf8(kQuestion));
+  EXPECT_EQ(GbkToUtf8(box.text), GbkToUtf8(kEarlierQuestion));
   EXPECT_EQ(GbkToUtf8(box.caption), GbkToUtf8(kCaption));
   EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
   EXPECT_EQ(box.icon, "information");

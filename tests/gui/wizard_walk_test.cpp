@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/gui/setup_program.h"
+#include "tests/gui/wizard_names.h"
 #include "tools/uidriver/driver.h"
 #include "tools/uidriver/error.h"
 #include "tools/uidriver/text.h"
@@ -20,32 +21,10 @@ namespace quenlo::uidriver {
 namespace {
 
 using guitest::InstallationRecord;
+using namespace guitest::wizard;
 
-constexpr const char* kMainWindow = "SetupMain_Form";
-constexpr const char* kTitle = "Title1_L";
-constexpr const char* kPrevious = "Previous_Btn";
-constexpr const char* kNext = "Next_Btn";
-constexpr const char* kCancel = "Cancel_Btn";
-constexpr const char* kFolderEdit = "Folder_E";
-constexpr const char* kHomePage = "HomePage_CB";
-constexpr const char* kProgress = "Install_PB";
-
-constexpr const char* kWelcomeTitle = "欢迎您安装 Quenlo播放v2.0 Tesmar版";
-constexpr const char* kAgreementTitle = "在安装 Quenlo播放 v2.0 Tesmar版之前，请阅读“授权协议”。";
-constexpr const char* kFolderTitle = "请选择 Quenlo播放 v2.0 Tesmar版 的安装文件夹";
-constexpr const char* kTasksTitle = "请选择安装 Quenlo播放 v2.0 Tesmar版 时执行的附加任务";
-constexpr const char* kFinishedTitle = "Quenlo播放2.0 Tesmar版 安装成功!";
-constexpr const char* kInstallingTitle = "正在安装 Quenlo播放 v2.0 Tesmar版， 请稍候...";
-constexpr const char* kFailedTitle = "Quenlo播放2.0 Tesmar版 安装失败";
-constexpr const char* kNextText = "下一步>(&N)";
-constexpr const char* kAcceptText = "我接受(&I)";
-constexpr const char* kPreviousText = "<上一步(&P)";
-constexpr const char* kCancelText = "取消(&C)";
-constexpr const char* kFinishText = "完成(&F)";
 constexpr const char* kNeedSpace = "需要硬盘空间: 65 M";
 constexpr const char* kFreeSpacePrefix = "剩余硬盘空间: ";
-constexpr const char* kCaption = "提示信息";
-constexpr const char* kCloseQuestion = "你确定要退出 Quenlo播放v2.0 Tesmar版 安装程序吗?";
 
 // The empty install runs its registry steps only; this is far more than it needs.
 constexpr Milliseconds kInstallTimeout = 60000;

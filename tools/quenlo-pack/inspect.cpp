@@ -28,6 +28,30 @@ std::string ListLine(std::uint64_t stored, std::uint64_t inflated, const std::st
   return sizes + name + "\n";
 }
 
+// Inflates every named record of `records` (in file order) to nowhere, showing which one on
+// `progress`, and hands each record with its inflated size to `each` (the image's data is stored
+// as it is: its inflated size is its stored size). Throws as InflateRecord does.
+template <typename Each>
+ArchiveTotals InflateEach(ByteSource& source, const std::vector<PayloadRecord>& records,
+                          Progress& progress, Each&& each) {
+  ArchiveTotals totals;
+  std::uint64_t storedNamed = 0;
+  for (const PayloadRecord& record : records) {
+    const auto stored = static_cast<std::uint64_t>(record.storedSize);
+    std::uint64_t inflated = stored;
+    if (!record.IsImage()) {
+      progress.Update(totals.records - 1, storedNamed, record.name);
+      inflated = InflateRecord(source, record, [](const unsigned char*, std::size_t) {});
+      storedNamed += stored;
+    }
+    each(record, inflated);
+    ++totals.records;
+    totals.stored += stored;
+    totals.inflated += inflated;
+  }
+  return totals;
+}
+
 }  // namespace
 
 std::vector<PayloadRecord> ReadChain(ByteSource& source) {
@@ -77,24 +101,13 @@ std::uint64_t InflateRecord(ByteSource& source, const PayloadRecord& record,
 ArchiveTotals List(ByteSource& source, std::ostream& out, std::ostream* progressOut) {
   const std::vector<PayloadRecord> records = ReadChain(source);
   Progress progress(progressOut, records.size() - 1, NamedStoredBytes(records));
-  ArchiveTotals totals;
-  std::uint64_t storedNamed = 0;
-  for (const PayloadRecord& record : records) {
-    const auto stored = static_cast<std::uint64_t>(record.storedSize);
-    std::uint64_t inflated = stored;
-    if (!record.IsImage()) {
-      inflated = InflateRecord(source, record, [](const unsigned char*, std::size_t) {});
-      storedNamed += stored;
-      progress.Update(totals.records, storedNamed, record.name);
-    }
-    progress.Clear();
-    out << ListLine(stored, inflated,
-                    record.IsImage() ? "(image)" : platform::GbkToConsole(record.name));
-    if (progressOut != nullptr) out.flush();  // keep the lines and the progress line apart
-    ++totals.records;
-    totals.stored += stored;
-    totals.inflated += inflated;
-  }
+  const ArchiveTotals totals = InflateEach(
+      source, records, progress, [&](const PayloadRecord& record, std::uint64_t inflated) {
+        progress.Clear();
+        out << ListLine(static_cast<std::uint64_t>(record.storedSize), inflated,
+                        record.IsImage() ? "(image)" : platform::GbkToConsole(record.name));
+        if (progressOut != nullptr) out.flush();  // keep the lines and the progress line apart
+      });
   out << "totals: " << totals.records << " records, " << totals.stored << " bytes stored, "
       << totals.inflated << " bytes inflated\n";
   return totals;
@@ -104,21 +117,7 @@ ArchiveTotals Verify(ByteSource& source, std::ostream* progressOut) {
   const std::vector<PayloadRecord> records = ReadChain(source);
   CheckNames(records);
   Progress progress(progressOut, records.size() - 1, NamedStoredBytes(records));
-  ArchiveTotals totals;
-  std::uint64_t storedNamed = 0;
-  for (const PayloadRecord& record : records) {
-    const auto stored = static_cast<std::uint64_t>(record.storedSize);
-    std::uint64_t inflated = stored;
-    if (!record.IsImage()) {
-      progress.Update(totals.records - 1, storedNamed, record.name);
-      inflated = InflateRecord(source, record, [](const unsigned char*, std::size_t) {});
-      storedNamed += stored;
-    }
-    ++totals.records;
-    totals.stored += stored;
-    totals.inflated += inflated;
-  }
-  return totals;
+  return InflateEach(source, records, progress, [](const PayloadRecord&, std::uint64_t) {});
 }
 
 }  // namespace quenlo::packer
