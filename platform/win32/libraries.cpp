@@ -2,6 +2,11 @@
 // the fault guard, FreeLibrary) runs on a helper thread that the caller waits for, up to the
 // call's time limit.
 //
+// The helper thread lives in a single-threaded COM apartment of its own, as the system's
+// registration tool runs self-registration: many media filters register through COM objects (the
+// filter mapper) and fail with CO_E_NOTINITIALIZED on a thread without COM. The caller's thread
+// (the install worker) never initialises COM.
+//
 // A call that passes its limit is abandoned: the caller returns TimedOut and forgets it and its
 // thread. What that thread may still touch is only what it shares with the caller on the heap
 // (the call, the thread's events), which the last of the two frees; the library is not freed by
@@ -12,6 +17,8 @@
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>
+// objbase.h needs windows.h first.
+#include <objbase.h>
 
 #include <atomic>
 #include <memory>
@@ -79,10 +86,26 @@ struct HelperThread {
   }
 };
 
+// A single-threaded COM apartment for the calling thread while it lives (where COM cannot be
+// initialised, the calls run without it, as before).
+class ComApartment {
+ public:
+  ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComApartment() {
+    if (initialised_) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool initialised_;
+};
+
 DWORD WINAPI ServeCalls(void* parameter) {
   const std::unique_ptr<std::shared_ptr<HelperThread>> handed(
       static_cast<std::shared_ptr<HelperThread>*>(parameter));
   const std::shared_ptr<HelperThread> self = *handed;
+  const ComApartment apartment;  // left with the thread when a call of its is given up
   for (;;) {
     WaitForSingleObject(self->wake, INFINITE);
     const std::shared_ptr<LibraryCall> call = self->call;
@@ -120,6 +143,7 @@ class Win32Libraries final : public platform::Libraries {
     if (!helper_) helper_ = StartHelperThread();
     if (!helper_) {
       // No thread to spare: the call runs here, without a limit, rather than not at all.
+      const ComApartment apartment;
       Run(*call);
       return call->outcome;
     }

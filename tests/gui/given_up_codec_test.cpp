@@ -1,6 +1,7 @@
 // A setup whose payload holds a codec library that never returns from its registration: the
-// install gives that one up, registers the next, reaches the finished page, and Finish closes the
-// window and ends the process, although the given-up call still runs inside it.
+// install gives that one up, registers the next ones (one of them through COM, as media filters
+// do), reaches the finished page, and Finish closes the window and ends the process, although the
+// given-up call still runs inside it.
 //
 // QUENLO_TEST_CODECS names the folder of the Wine tests' codec libraries (tests/wine).
 #include <windows.h>
@@ -21,8 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace guitest::wizard;
 
-// The class that codec_registers_class.dll registers.
+// The classes that codec_registers_class.dll and codec_registers_through_com.dll register.
 constexpr const char* kClassKey = "CLSID\\{5F0C3A71-2B64-4E8D-9A31-7C0E6B2D4F15}";
+constexpr const char* kComClassKey = "CLSID\\{0B9E4C12-7A35-4F61-8D2E-3C5A9F1B6E47}";
 
 // The given-up registration alone takes the registration time limit (20 s).
 constexpr Milliseconds kInstallTimeout = 120000;
@@ -40,9 +42,11 @@ class GivenUpCodecTest : public testing::Test {
     fs::remove_all(scratch_, ignored);
     ASSERT_TRUE(fs::create_directories(scratch_ / "install"));
     RegDeleteTreeA(HKEY_CLASSES_ROOT, kClassKey);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kComClassKey);
   }
   void TearDown() override {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, kClassKey);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kComClassKey);
     std::error_code ignored;
     fs::remove_all(scratch_, ignored);
   }
@@ -52,6 +56,13 @@ class GivenUpCodecTest : public testing::Test {
     driver_.WaitState(
         kTitle, [&](const WindowState& s) { return s.text == wanted; },
         "the title \"" + GbkToUtf8(wanted) + "\"", timeout);
+  }
+
+  static bool HasServer(const char* classKey) {
+    char server[MAX_PATH] = {};
+    DWORD size = sizeof server;
+    return RegGetValueA(HKEY_CLASSES_ROOT, (std::string(classKey) + "\\InprocServer32").c_str(),
+                        nullptr, RRF_RT_REG_SZ, nullptr, server, &size) == ERROR_SUCCESS;
   }
 
   fs::path program_;
@@ -65,6 +76,7 @@ TEST_F(GivenUpCodecTest, TheInstallFinishesAndTheProcessEnds) {
   ASSERT_NO_THROW(guitest::MakeSetupWithFiles(
       program_, setup,
       {{"App\\Codec\\Stuck.dll", codecs_ / "codec_never_returns.dll"},
+       {"App\\Codec\\Filter.ax", codecs_ / "codec_registers_through_com.dll"},
        {"App\\Codec\\Registers.dll", codecs_ / "codec_registers_class.dll"}}));
   const std::string folder = (scratch_ / "install").string();
 
@@ -83,12 +95,8 @@ TEST_F(GivenUpCodecTest, TheInstallFinishesAndTheProcessEnds) {
 
   WaitTitle(kFinishedTitle, kInstallTimeout);
   EXPECT_EQ(driver_.Get(kCancel).text, kFinishText);
-  char server[MAX_PATH] = {};
-  DWORD size = sizeof server;
-  EXPECT_EQ(RegGetValueA(HKEY_CLASSES_ROOT, (std::string(kClassKey) + "\\InprocServer32").c_str(),
-                         nullptr, RRF_RT_REG_SZ, nullptr, server, &size),
-            ERROR_SUCCESS)
-      << "the library after the given-up one registered";
+  EXPECT_TRUE(HasServer(kComClassKey)) << "the filter registering through COM registered";
+  EXPECT_TRUE(HasServer(kClassKey)) << "the library after it registered";
   driver_.Click(kCancel);
   EXPECT_EQ(driver_.WaitExit(), 0u);
 }

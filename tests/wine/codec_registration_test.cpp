@@ -22,6 +22,10 @@ using Pause = testing::StepPauses::Pause;
 constexpr const char* kClassServerKey =
     "CLSID\\{5F0C3A71-2B64-4E8D-9A31-7C0E6B2D4F15}\\InprocServer32";
 constexpr const char* kClassKey = "CLSID\\{5F0C3A71-2B64-4E8D-9A31-7C0E6B2D4F15}";
+// The class that codec_registers_through_com.dll registers once it has used COM.
+constexpr const char* kComClassKey = "CLSID\\{0B9E4C12-7A35-4F61-8D2E-3C5A9F1B6E47}";
+constexpr const char* kComClassServerKey =
+    "CLSID\\{0B9E4C12-7A35-4F61-8D2E-3C5A9F1B6E47}\\InprocServer32";
 
 std::string ProgramFolder() {
   char path[MAX_PATH] = {};
@@ -69,6 +73,7 @@ class CodecLibrariesTest : public ::testing::Test {
       RemoveDirectoryA(folder.c_str());
     }
     RegDeleteTreeA(HKEY_CLASSES_ROOT, kClassKey);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kComClassKey);
   }
   // Copies the test library `name` (built beside this program) to `path`.
   std::string Library(const std::string& name, const std::string& path) {
@@ -175,6 +180,19 @@ TEST_F(CodecLibrariesTest, RegisterCodecsShowsTheSuccessesAndLeavesNoLibraryLoad
   EXPECT_THROW(ThrowRuntimeError(), std::runtime_error);
 }
 
+// A library that registers and unregisters through COM, as media filters do, finds its thread in
+// a single-threaded apartment, for either entry point.
+TEST_F(CodecLibrariesTest, ALibraryThatUsesComRegistersAndUnregisters) {
+  const std::string filter = Library("registers_through_com", codecs + "Filter.ax");
+  const EntryPointOutcome registered =
+      libraries->CallEntryPoint(filter, "DllRegisterServer", kRegistrationTimeLimitMs);
+  EXPECT_EQ(registered.kind, EntryPointOutcome::Kind::Returned);
+  EXPECT_EQ(static_cast<std::uint32_t>(registered.result), 0u);
+  EXPECT_TRUE(EqualsIgnoringCase(ReadDefault(HKEY_CLASSES_ROOT, kComClassServerKey), filter));
+  EXPECT_TRUE(RegisterLibrary(*libraries, filter, 0));
+  EXPECT_EQ(ReadDefault(HKEY_CLASSES_ROOT, kComClassServerKey), "<absent>");
+}
+
 TEST_F(CodecLibrariesTest, FlagOtherThanOneCallsDllUnregisterServer) {
   const std::string registers = Library("registers_class", codecs + "Registers.dll");
   const std::string unregisterOnly = Library("no_register_export", codecs + "NoExport.dll");
@@ -201,11 +219,13 @@ TEST_F(CodecLibrariesTest, ARegistrationThatNeverReturnsIsGivenUpAndTheNextRegis
   testing::StepPauses pauses(session);
   ExtractedFiles extracted;
   extracted.Add(Library("never_returns", stuck + "-b.dll"));
+  extracted.Add(Library("registers_through_com", codecs + "Filter.ax"));  // in an apartment
   extracted.Add(Library("registers_class", codecs + "Registers.dll"));
   RegisterCodecs(session, pauses, *libraries, extracted);  // gives the first up after the limit
   EXPECT_EQ(pauses.pauses(), (std::vector<Pause>{
-                                 {2, "正在注册解码器:   Registers.dll", 2},
-                                 {100, "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。", 2},
+                                 {2, "正在注册解码器:   Filter.ax", 2},
+                                 {2, "正在注册解码器:   Registers.dll", 3},
+                                 {100, "OK, Quenlo播放v2.0 Tesmar版 解码器注册完毕。", 3},
                              }));
 }
 
