@@ -1,8 +1,11 @@
 // The setup program's start-up as a person meets it: the question about an earlier
-// installation, what Yes and No lead to, and the main window of a first installation.
+// installation, what Yes and No lead to, and the main window of a first installation; and that a
+// library planted beside it is not loaded.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "tests/gui/setup_program.h"
 #include "tests/gui/wizard_names.h"
@@ -126,6 +129,29 @@ TEST_F(SetupStartupTest, CloseBoxEndsTheProgram) {
   StartSetup();
   driver_.WaitWindow(kMainWindow);
   CloseAndExpectExit(&Driver::Close);
+}
+
+// A winmm.dll planted beside the setup (in the Downloads folder, say) is not loaded into it, even
+// where the program's folder is searched first: Wine is told to prefer a native copy from there,
+// as Windows does for a library outside its fixed set.
+TEST_F(SetupStartupTest, ALibraryPlantedBesideTheSetupIsNotLoaded) {
+  const char* planted = std::getenv("QUENLO_PLANTED_WINMM");
+  ASSERT_NE(planted, nullptr) << "QUENLO_PLANTED_WINMM must name the planted winmm.dll";
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / "planted_library";
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  ASSERT_TRUE(fs::create_directories(folder));
+  fs::copy_file(program_, folder / "QuenloSetup.exe");
+  fs::copy_file(guitest::WindowsPathForHost(planted), folder / "winmm.dll");
+
+  StartOptions options;
+  options.environment = {"WINEDLLOVERRIDES=winmm=n,b;mscoree,mshtml=;winemenubuilder.exe=d"};
+  ASSERT_NO_THROW(driver_.Start(folder / "QuenloSetup.exe", {}, options));
+  driver_.WaitWindow(kMainWindow);  // its pacing clock has taken the system's winmm.dll by now
+  CloseAndExpectExit(&Driver::Close);
+  EXPECT_FALSE(fs::exists(folder / "winmm.dll.loaded"));
+  fs::remove_all(folder, ignored);
 }
 
 TEST_F(SetupStartupTest, AltF4EndsTheProgram) {
