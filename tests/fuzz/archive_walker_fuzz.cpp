@@ -40,6 +40,7 @@ std::optional<std::vector<unsigned char>> WholeInflation(const std::uint8_t* sto
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quenlo::archive;
+  using quenlo::MemorySource;
   MemorySource source({data, size});
   ArchiveWalker walker(source);
   std::uint64_t expectedEnd = size;  // where the next record must end
