@@ -5,6 +5,11 @@
 namespace quenlo {
 namespace {
 
+// The installed files the links lead to.
+constexpr const char* kPlayerFile = "QuenloMediaPlayer.exe";
+constexpr const char* kUninstallerFile = "UnInstall.exe";
+constexpr const char* kReadmeFile = "Readme.txt";
+
 constexpr const char* kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -51,11 +56,15 @@ std::string CreateLink(const std::string& folder, const std::string& target,
   return platform.files.FileExists(linkPath) ? linkPath : std::string();
 }
 
+std::vector<std::string> GroupLinkNames() {
+  return {kPlayerLinkName, LinkFileName(kUninstallerFile), LinkFileName(kReadmeFile)};
+}
+
 ShortcutsMade CreateShortcuts(const std::string& installDir, const ShortcutPlatform& platform) {
   const std::string folder = EnsureTrailingBackslash(installDir);
-  const std::string player = folder + "QuenloMediaPlayer.exe";
-  const std::string uninstaller = folder + "UnInstall.exe";
-  const std::string readme = folder + "Readme.txt";
+  const std::string player = folder + kPlayerFile;
+  const std::string uninstaller = folder + kUninstallerFile;
+  const std::string readme = folder + kReadmeFile;
   ShortcutsMade made;
   const auto note = [&made](std::string link) {
     if (!link.empty()) made.links.push_back(std::move(link));

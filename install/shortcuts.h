@@ -22,6 +22,10 @@ struct ShortcutPlatform {
 inline constexpr const char* kProgramGroupName = "Quenlo播放";
 inline constexpr const char* kPlayerLinkName = "Quenlo播放.lnk";
 
+// The names of the links made in the program group (the player's, the uninstaller's and the
+// read-me's); on the desktop only the player's, kPlayerLinkName.
+std::vector<std::string> GroupLinkNames();
+
 // The links made, for the uninstall record.
 struct ShortcutsMade {
   std::string programGroup;        // the group folder the links went into; "" when none

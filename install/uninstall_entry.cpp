@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "base/path.h"
+#include "base/sha256.h"
 #include "install/app_record.h"
+#include "install/uninstall_record_check.h"
 
 namespace quenlo {
 namespace {
@@ -43,6 +45,7 @@ std::vector<UninstallEntryValue> UninstallEntryValues(const uninstall::Uninstall
        static_cast<std::uint32_t>(std::min<std::uint64_t>(kib, UINT32_MAX))},
       {"NoModify", std::nullopt, 1},
       {"NoRepair", std::nullopt, 1},
+      {uninstall::kRecordDigestValue, Sha256Hex(uninstall::EncodeRecord(record))},
   };
 }
 
@@ -84,10 +87,16 @@ void MergeEarlierRecord(uninstall::UninstallRecord& record,
 }
 
 bool FinishUninstallRecord(platform::FileSystem& files, platform::Registry& registry,
-                           uninstall::UninstallRecord record) {
+                           uninstall::UninstallRecord record, const std::string& desktopFolder) {
   const std::string path = uninstall::RecordPath(record.installFolder);
   try {
-    MergeEarlierRecord(record, uninstall::ReadRecord(files, path));
+    const std::string bytes = uninstall::ReadRecordBytes(files, path);
+    if (uninstall::RecordIsBound(registry, bytes)) {
+      const uninstall::UninstallRecord earlier = uninstall::DecodeRecord(bytes);
+      if (!uninstall::RecordProblem(earlier, {record.installFolder, desktopFolder})) {
+        MergeEarlierRecord(record, earlier);
+      }
+    }
   } catch (const uninstall::RecordError&) {
     // No earlier record, or none that can be trusted: this install's own notes stand alone.
   }

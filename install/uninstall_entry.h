@@ -27,7 +27,8 @@ inline constexpr const char* kUninstallerName = "UnInstall.exe";
 // The entry's values in the order written: DisplayName, DisplayVersion, Publisher (the
 // application record's company), InstallLocation, UninstallString (the uninstaller, quoted),
 // DisplayIcon (the player's icon), then the DWORDs EstimatedSize (the installed files in KiB,
-// rounded up), NoModify and NoRepair (1).
+// rounded up), NoModify and NoRepair (1), and last the record's digest (kRecordDigestValue of
+// install/uninstall_record_check.h), which binds the record in the folder to this entry.
 struct UninstallEntryValue {
   std::string name;
   std::optional<std::string> text;  // a string value; nothing: a DWORD
@@ -46,10 +47,13 @@ bool WriteUninstallEntry(platform::Registry& registry, const uninstall::Uninstal
 void MergeEarlierRecord(uninstall::UninstallRecord& record,
                         const uninstall::UninstallRecord& earlier);
 
-// At the install's end: merges the record already in the installation folder (if it reads well),
-// writes the record (a temporary file, then replaced) and registers the uninstall entry. False
-// when either could not be written. Never throws.
+// At the install's end: merges the record already in the installation folder where it is the
+// bound record of an earlier installation there (one found in the folder but not bound, planted
+// by anyone who can write the folder, is ignored), writes the record (a temporary file, then
+// replaced) and registers the uninstall entry with the record's digest. `desktopFolder` is the
+// user's desktop, where the earlier install may have made a link. False when the record or the
+// entry could not be written. Never throws.
 bool FinishUninstallRecord(platform::FileSystem& files, platform::Registry& registry,
-                           uninstall::UninstallRecord record);
+                           uninstall::UninstallRecord record, const std::string& desktopFolder);
 
 }  // namespace quenlo

@@ -233,7 +233,7 @@ void WriteRecord(platform::FileSystem& files, const std::string& path,
   file->Commit();
 }
 
-UninstallRecord ReadRecord(platform::FileSystem& files, const std::string& path) {
+std::string ReadRecordBytes(platform::FileSystem& files, const std::string& path) {
   std::string bytes;
   try {
     if (!files.FileExists(path)) {
@@ -249,7 +249,11 @@ UninstallRecord ReadRecord(platform::FileSystem& files, const std::string& path)
     throw RecordError(RecordError::Kind::Missing,
                       "the uninstall record cannot be read: " + std::string(error.what()));
   }
-  return DecodeRecord(bytes);
+  return bytes;
+}
+
+UninstallRecord ReadRecord(platform::FileSystem& files, const std::string& path) {
+  return DecodeRecord(ReadRecordBytes(files, path));
 }
 
 std::optional<InstalledFile> MeasureFile(platform::FileSystem& files, const std::string& path) {

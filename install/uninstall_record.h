@@ -105,6 +105,9 @@ std::string RecordPath(const std::string& installFolder);
 // Writes the record in place of any earlier one, complete or not at all. Throws IoError.
 void WriteRecord(platform::FileSystem& files, const std::string& path,
                  const UninstallRecord& record);
+// The bytes of the record file at `path`. Throws RecordError (Missing when there is no file, or it
+// cannot be read; Damaged when it is far too large for a record).
+std::string ReadRecordBytes(platform::FileSystem& files, const std::string& path);
 // Reads the record at `path`. Throws RecordError (Missing when there is no file, or it cannot be
 // read; Damaged; UnknownVersion).
 UninstallRecord ReadRecord(platform::FileSystem& files, const std::string& path);

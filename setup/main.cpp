@@ -56,7 +56,7 @@ void RunSetup() {
               record.programGroup = made.programGroup;
             },
             &*payloadCheck};
-        services.recordInstallation = [&files, &registry, &record, &earlierStartPage](
+        services.recordInstallation = [&files, &registry, &shell, &record, &earlierStartPage](
                                           const std::vector<std::string>& createdFolders) {
           if (earlierStartPage.restorable) {
             record.startPage = quenlo::uninstall::StartPageChange{
@@ -64,7 +64,7 @@ void RunSetup() {
           }
           record.createdFolders.insert(record.createdFolders.begin(), createdFolders.begin(),
                                        createdFolders.end());
-          quenlo::FinishUninstallRecord(*files, *registry, record);
+          quenlo::FinishUninstallRecord(*files, *registry, record, quenlo::GetDesktopDir(*shell));
         };
         return std::make_shared<quenlo::wizard::TSetupMain_Form>(window, std::move(services));
       });

@@ -8,7 +8,9 @@
 #include "install/browser_start_page.h"
 #include "install/codec_registration.h"
 #include "install/file_types.h"
+#include "install/shortcuts.h"
 #include "install/uninstall_entry.h"
+#include "install/uninstall_record_check.h"
 
 namespace quenlo::uninstall {
 namespace {
@@ -123,7 +125,15 @@ UninstallResult RunUninstall(const UninstallPlatform& platform, const std::strin
   const std::string recordPath = RecordPath(installFolder);
   UninstallRecord record;
   try {
-    record = ReadRecord(files, recordPath);
+    const std::string bytes = ReadRecordBytes(files, recordPath);
+    if (!RecordIsBound(platform.registry, bytes)) {
+      throw RecordError(RecordError::Kind::Damaged, "the record is not the installation's own");
+    }
+    record = DecodeRecord(bytes);
+    if (const auto problem =
+            RecordProblem(record, {installFolder, GetDesktopDir(platform.shell)})) {
+      throw RecordError(RecordError::Kind::Damaged, *problem);
+    }
   } catch (const RecordError& error) {
     result.kind = UninstallResult::Kind::NoRecord;
     platform.boxes.Show(

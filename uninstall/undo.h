@@ -10,8 +10,11 @@
 // created go where they are empty. A file that cannot be deleted now (a running program holds
 // it) is deleted at the next restart while the rest goes on. Then one notice.
 //
-// A missing or damaged record is said so, and nothing changes. Every step looks at what is there
-// now, so running the uninstall twice, or after a part was deleted by hand, does no harm.
+// A missing or damaged record is said so, and nothing changes. A record counts as damaged unless
+// it is bound to this installation and every entry is one the install could have written
+// (install/uninstall_record_check.h): the folder it lies in may be writable by others. Every step
+// looks at what is there now, so running the uninstall twice, or after a part was deleted by hand,
+// does no harm.
 #pragma once
 
 #include <string>
@@ -22,6 +25,7 @@
 #include "platform/libraries.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 
 namespace quenlo::uninstall {
 
@@ -41,6 +45,7 @@ struct UninstallPlatform {
   platform::Registry& registry;
   platform::Libraries& libraries;
   platform::MessageBoxes& boxes;
+  platform::Shell& shell;  // the desktop folder, where the install made a link
 };
 
 struct UninstallResult {

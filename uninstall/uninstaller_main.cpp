@@ -17,13 +17,14 @@ int RunUninstaller() {
   const auto registry = quenlo::win32::MakeRegistry();
   const auto libraries = quenlo::win32::MakeLibraries();
   const auto boxes = quenlo::win32::MakeMessageBoxes();
+  const auto shell = quenlo::win32::MakeShell();
   const std::string self = files->ModulePath();
   const std::string installFolder = quenlo::FolderPart(self);
   // Started from a shortcut, the current folder is the installation folder, which must go.
   quenlo::win32::LeaveCurrentFolder();
 
-  const quenlo::uninstall::UninstallResult result =
-      quenlo::uninstall::RunUninstall({*files, *registry, *libraries, *boxes}, installFolder, self);
+  const quenlo::uninstall::UninstallResult result = quenlo::uninstall::RunUninstall(
+      {*files, *registry, *libraries, *boxes, *shell}, installFolder, self);
   if (result.kind != quenlo::uninstall::UninstallResult::Kind::Done) return 0;
   if (!quenlo::win32::StartRemovalAfterExit(self, result.foldersLeft)) {
     files->RemoveFileAtRestart(self);

@@ -4,13 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "base/sha256.h"
 #include "install/install_sequence.h"
 #include "install/uninstall_entry.h"
+#include "install/uninstall_record_check.h"
 #include "setup/startup.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_libraries.h"
 #include "tests/support/fake_registry.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/scripted_message_boxes.h"
 #include "tests/support/setup_file_builder.h"
 
@@ -115,11 +120,11 @@ class UninstallTest : public ::testing::Test {
     registry.SetString(RegistryRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main",
                        "Start Page", "http://site/");
     record.startPage = StartPageChange{"http://site/", "about:blank"};
-    ASSERT_TRUE(FinishUninstallRecord(files, registry, record));
+    ASSERT_TRUE(FinishUninstallRecord(files, registry, record, shell.desktop));
   }
 
   UninstallResult Run() {
-    return RunUninstall({files, registry, libraries, boxes}, kFolder, kSelf);
+    return RunUninstall({files, registry, libraries, boxes, shell}, kFolder, kSelf);
   }
   std::string StartPage() {
     return registry
@@ -132,6 +137,7 @@ class UninstallTest : public ::testing::Test {
   testing::FakeRegistry registry;
   testing::FakeLibraries libraries;
   testing::ScriptedMessageBoxes boxes;
+  testing::FakeShell shell{files};
 };
 
 TEST_F(UninstallTest, NoAtTheQuestionChangesNothing) {
@@ -200,6 +206,92 @@ TEST_F(UninstallTest, ADamagedRecordIsSaidSoAndChangesNothing) {
   EXPECT_EQ(boxes.shown().back().text, kDamagedNotice);
   EXPECT_TRUE(files.FileExists("D:\\Player\\Skin\\a.bmp"));
   EXPECT_EQ(StartPage(), "http://site/");
+}
+
+// The installation folder may be writable by others; a record changed there (and checksummed
+// again) is no weapon. A record whose digest is not the one in the uninstall entry is refused;
+// so is one that is bound (as if the entry had been changed too) but holds an entry the install
+// could not have written. Either way nothing changes.
+TEST_F(UninstallTest, ARecordTurnedAgainstTheSystemIsRefusedWhole) {
+  const UninstallRecord genuine = ReadRecord(files, RecordPath(kFolder));
+  const std::size_t libraryCalls = libraries.calls().size();  // the install's registrations
+  const std::string group = "C:\\Users\\Mei\\Start Menu\\Programs\\Quenlo播放\\";
+  const struct {
+    const char* name;
+    std::function<void(UninstallRecord&)> change;
+    bool rebind;  // the entry's digest made to match the changed record
+  } cases[] = {
+      {"an entry added, not bound",
+       [](UninstallRecord& r) {
+         r.files.push_back({"D:\\Player\\Skin\\b.bmp", 4, 1});
+       },
+       false},
+      {"a file outside the folder",
+       [](UninstallRecord& r) {
+         r.files.push_back({"C:\\Users\\Mei\\thesis.docx", 4, 1});
+       },
+       true},
+      {"a path through ..",
+       [](UninstallRecord& r) {
+         r.files.push_back({"D:\\Player\\..\\boot.ini", 4, 1});
+       },
+       true},
+      {"an alternate stream",
+       [](UninstallRecord& r) {
+         r.files.push_back({"D:\\Player\\Skin\\a.bmp:x", 4, 1});
+       },
+       true},
+      {"a NUL ending a link's path early",
+       [&](UninstallRecord& r) {
+         r.programGroup = group;
+         r.links.push_back(group + std::string("Readme.txt\0.lnk", 15));
+       },
+       true},
+      {"a codec that was not installed",
+       [](UninstallRecord& r) { r.codecs.push_back("D:\\Player\\Codec\\other.ax"); }, true},
+      {"a folder beside the installation",
+       [](UninstallRecord& r) { r.createdFolders.push_back("D:\\Documents"); }, true},
+      {"a link elsewhere",
+       [](UninstallRecord& r) { r.links.push_back("D:\\Docs\\Quenlo播放.lnk"); }, true},
+      {"a link of another name in the group",
+       [&](UninstallRecord& r) {
+         r.programGroup = group;
+         r.links.push_back(group + "thesis.lnk");
+       },
+       true},
+      {"a group of another name",
+       [](UninstallRecord& r) { r.programGroup = "C:\\Users\\Mei\\Documents\\"; }, true},
+      {"an extension the install does not take",
+       [](UninstallRecord& r) {
+         r.extensions.push_back({".docx", ExtensionBefore::State::Absent, ""});
+       },
+       true},
+      {"another installation folder", [](UninstallRecord& r) { r.installFolder = "D:\\Other"; },
+       true},
+  };
+  for (const auto& c : cases) {
+    UninstallRecord changed = genuine;
+    c.change(changed);
+    WriteRecord(files, RecordPath(kFolder), changed);
+    if (c.rebind) {
+      registry.SetString(RegistryRoot::LocalMachine, kUninstallEntryKey, kRecordDigestValue,
+                         Sha256Hex(EncodeRecord(changed)));
+    }
+    boxes.Answer(platform::kAnswerOk);
+    EXPECT_EQ(Run().kind, UninstallResult::Kind::NoRecord) << c.name;
+    EXPECT_EQ(boxes.shown().back().text, kDamagedNotice) << c.name;
+    EXPECT_TRUE(files.FileExists("D:\\Player\\Skin\\a.bmp")) << c.name;
+    EXPECT_EQ(libraries.calls().size(), libraryCalls) << c.name;
+    EXPECT_EQ(StartPage(), "http://site/") << c.name;
+  }
+  // The genuine record, bound again, is used.
+  WriteRecord(files, RecordPath(kFolder), genuine);
+  registry.SetString(RegistryRoot::LocalMachine, kUninstallEntryKey, kRecordDigestValue,
+                     Sha256Hex(EncodeRecord(genuine)));
+  boxes.Answer(platform::kAnswerYes);
+  boxes.Answer(platform::kAnswerOk);
+  EXPECT_EQ(Run().kind, UninstallResult::Kind::Done);
+  EXPECT_FALSE(files.FileExists("D:\\Player\\Skin\\a.bmp"));
 }
 
 }  // namespace
