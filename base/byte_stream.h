@@ -22,6 +22,7 @@ enum class IoProblem {
   DiskFull,      // no space left on the volume
   InUse,         // another program holds the file (a sharing or lock violation)
   AccessDenied,  // the folder or file may not be written, or the medium is write-protected
+  LinkedFolder,  // a folder on the way is a link to another place (junction, symbolic link)
 };
 
 // A read or write that fell short; the message says what and where. Where the failing call is

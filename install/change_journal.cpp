@@ -2,7 +2,24 @@
 
 #include <utility>
 
+#include "install/folders.h"
+
 namespace quenlo {
+
+ChangeJournal::ChangeJournal(platform::FileSystem& files, std::string guardedFolder)
+    : ForwardingFileSystem(files), guardedFolder_(std::move(guardedFolder)) {}
+
+std::string ChangeJournal::LinkedFolderOnTheWay(const std::string& path) {
+  return quenlo::LinkedFolderOnTheWay(inner_, guardedFolder_, path);
+}
+
+void ChangeJournal::RefuseLinkedFolders(const std::string& path) {
+  const std::string linked = LinkedFolderOnTheWay(path);
+  if (linked.empty()) return;
+  throw IoError(
+      "the folder " + linked + " is a link to another place; nothing is written through it", linked,
+      IoProblem::LinkedFolder, 0);
+}
 
 // A file being written through the journal: put in place, it moves what it replaces aside first
 // and notes the change.
@@ -15,6 +32,7 @@ class ChangeJournal::JournaledFile final : public platform::PendingFile {
   void Write(const void* data, std::size_t size) override { file_->Write(data, size); }
 
   void Commit() override {
+    journal_.RefuseLinkedFolders(destination_);
     const std::string original = journal_.MoveAside(destination_);
     try {
       file_->Commit();
@@ -40,12 +58,14 @@ class ChangeJournal::JournaledFile final : public platform::PendingFile {
 };
 
 bool ChangeJournal::CreateFolder(const std::string& path) {
+  RefuseLinkedFolders(path);
   if (!inner_.CreateFolder(path)) return false;
   Note({Change::Kind::Folder, path, {}, true});
   return true;
 }
 
 std::unique_ptr<platform::PendingFile> ChangeJournal::BeginReplace(const std::string& path) {
+  RefuseLinkedFolders(path);
   return std::make_unique<JournaledFile>(*this, inner_.BeginReplace(path), path);
 }
 
@@ -87,7 +107,7 @@ std::vector<std::string> ChangeJournal::CreatedFolders() {
 void ChangeJournal::Keep() noexcept {
   std::lock_guard lock(mutex_);
   for (const Change& change : changes_) {
-    if (change.original.empty()) continue;
+    if (change.original.empty() || !LinkedFolderOnTheWay(change.original).empty()) continue;
     if (inner_.RemoveFile(change.original)) continue;
     if (inner_.RemoveFileAtRestart(change.original)) leftForRestart_.push_back(change.original);
   }
@@ -98,6 +118,10 @@ bool ChangeJournal::RollBack() noexcept {
   std::lock_guard lock(mutex_);
   bool complete = true;
   for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
+    if (!LinkedFolderOnTheWay(change->path).empty()) {  // what lies behind a link is not ours
+      complete = false;
+      continue;
+    }
     if (change->kind == Change::Kind::Folder) {
       // A folder that holds files of somebody else's by now stays.
       inner_.RemoveFolder(change->path);

@@ -13,6 +13,13 @@
 // RollBack() removes every file it wrote, puts back every file it replaced, and removes the
 // folders it created where they are empty again.
 //
+// Inside the folder it guards (the installation folder), the journal creates, writes, moves and
+// deletes nothing through a folder that is a reparse point (a junction, a symbolic link, a mount
+// point): whoever may write the installation folder could otherwise point such a folder at the
+// system folder and have the setup, with its administrator rights, replace what lies there. Each
+// change looks at the folders on its way afresh; one that is a link fails the change as an
+// IoError of kind LinkedFolder (and the undo leaves alone what lies behind one).
+//
 // Folders are created on the worker thread and files put in place on the writer thread, so the
 // notes are kept under a lock; Keep() and RollBack() run once both have stopped.
 #pragma once
@@ -29,7 +36,8 @@ namespace quenlo {
 
 class ChangeJournal final : public platform::ForwardingFileSystem {
  public:
-  explicit ChangeJournal(platform::FileSystem& files) : ForwardingFileSystem(files) {}
+  // `guardedFolder`: the folder inside which nothing goes through a link ("": none).
+  explicit ChangeJournal(platform::FileSystem& files, std::string guardedFolder = {});
 
   // Noted: a folder created, a file put in place (its Commit moves an existing destination aside
   // first; a destination that cannot be moved aside leaves as an IoError of kind InUse). The
@@ -61,10 +69,16 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
     bool placed;           // File: the new file is at `path`
   };
 
+  // The first folder below the guarded folder on the way to `path` that is a reparse point; ""
+  // when there is none (install/folders.h).
+  std::string LinkedFolderOnTheWay(const std::string& path);
+  // Throws IoError (LinkedFolder) when LinkedFolderOnTheWay(path) names one.
+  void RefuseLinkedFolders(const std::string& path);
   // Moves an existing `destination` aside and returns where to; empty when there is none.
   std::string MoveAside(const std::string& destination);
   void Note(Change change);
 
+  std::string guardedFolder_;
   std::mutex mutex_;
   std::vector<Change> changes_;
   std::size_t asideCounter_ = 0;

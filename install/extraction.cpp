@@ -176,7 +176,7 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform
 
   // The inflater works ahead on a thread of its own, bounded by the writer's queue, while this
   // thread reports each record it has passed and makes the pauses: the work hides behind them.
-  ChangeJournal journal(files);
+  ChangeJournal journal(files, installRoot);
   std::exception_ptr failure;
   std::vector<ExtractionReport::File> writtenFiles;
   {

@@ -22,4 +22,17 @@ std::vector<std::string> ForceFolders(platform::FileSystem& files, const std::st
   return created;
 }
 
+std::string LinkedFolderOnTheWay(platform::FileSystem& files, const std::string& guardedFolder,
+                                 const std::string& path) {
+  if (guardedFolder.empty()) return {};
+  const std::string prefix = UpperCaseAscii(EnsureTrailingBackslash(guardedFolder));
+  if (!UpperCaseAscii(path).starts_with(prefix)) return {};
+  for (std::size_t pos = prefix.size(); pos < path.size(); pos += GbkCharLength(path, pos)) {
+    if (GbkCharLength(path, pos) != 1 || path[pos] != '\\') continue;
+    const std::string folder = path.substr(0, pos);
+    if (files.IsReparsePoint(folder)) return folder;
+  }
+  return {};
+}
+
 }  // namespace quenlo

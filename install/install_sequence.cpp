@@ -24,6 +24,8 @@ FailureCause CauseOf(IoProblem problem) {
       return FailureCause::FileInUse;
     case IoProblem::AccessDenied:
       return FailureCause::AccessDenied;
+    case IoProblem::LinkedFolder:
+      return FailureCause::LinkedFolder;
     case IoProblem::Other:
       break;
   }

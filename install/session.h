@@ -31,6 +31,7 @@ enum class FailureCause {
   DiskFull,
   FileInUse,     // a running program holds a file that had to be replaced
   AccessDenied,  // a folder or file may not be written
+  LinkedFolder,  // a folder inside the installation folder is a link to another place
   Other,
 };
 

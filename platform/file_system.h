@@ -46,6 +46,9 @@ class FileSystem {
 
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
+  // True when `path` itself is a reparse point (a junction, a symbolic link, a mount point):
+  // whatever goes through it lands in another place.
+  virtual bool IsReparsePoint(const std::string& path) = 0;
   // Creates one folder whose parent exists; false when it could not.
   virtual bool CreateFolder(const std::string& path) = 0;
   // Deletes a file (a read-only one too); false when it could not, for instance while a running

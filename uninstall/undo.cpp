@@ -8,6 +8,7 @@
 #include "install/browser_start_page.h"
 #include "install/codec_registration.h"
 #include "install/file_types.h"
+#include "install/folders.h"
 #include "install/shortcuts.h"
 #include "install/uninstall_entry.h"
 #include "install/uninstall_record_check.h"
@@ -70,12 +71,14 @@ void Remove(platform::FileSystem& files, const std::string& path, UninstallResul
 // that goes at the next restart goes then too, if empty by then; every one that stays is left for
 // the caller, who tries again once the uninstaller itself is gone.
 void RemoveFolders(platform::FileSystem& files, const UninstallRecord& record,
-                   UninstallResult& result) {
+                   const std::string& installFolder, UninstallResult& result) {
   std::vector<std::string> folders = record.createdFolders;
   std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
     return EnsureTrailingBackslash(a).size() > EnsureTrailingBackslash(b).size();
   });
   for (const std::string& folder : folders) {
+    if (!LinkedFolderOnTheWay(files, installFolder, folder).empty())
+      continue;  // not through a link
     if (!files.FolderExists(folder) || files.RemoveFolder(folder)) continue;
     const std::string prefix = UpperCaseAscii(EnsureTrailingBackslash(folder));
     const auto inside = [&prefix](const std::string& path) {
@@ -146,10 +149,16 @@ UninstallResult RunUninstall(const UninstallPlatform& platform, const std::strin
   }
   result.kind = UninstallResult::Kind::Done;
 
-  // Which installed files are still as installed; a file the user changed is theirs now.
+  // Which installed files are still as installed; a file the user changed is theirs now, and so is
+  // one behind a folder that has become a link to another place: nothing is done through a link.
   std::map<std::string, bool> unchanged;  // upper-cased path
   for (const InstalledFile& file : record.files) {
     if (SamePath(file.path, self) || !files.FileExists(file.path)) continue;
+    if (!LinkedFolderOnTheWay(files, installFolder, file.path).empty()) {
+      unchanged[UpperCaseAscii(file.path)] = false;
+      result.keptFiles.push_back(file.path);
+      continue;
+    }
     const std::optional<InstalledFile> now = MeasureFile(files, file.path);
     const bool same = now && now->size == file.size && now->adler32 == file.adler32;
     unchanged[UpperCaseAscii(file.path)] = same;
@@ -174,7 +183,7 @@ UninstallResult RunUninstall(const UninstallPlatform& platform, const std::strin
     if (isUnchanged(file.path)) Remove(files, file.path, result);
   }
   Remove(files, recordPath, result);
-  RemoveFolders(files, record, result);
+  RemoveFolders(files, record, installFolder, result);
 
   platform.boxes.Show(DoneNotice(result, installFolder), kCaption, platform::kNoticeFlags);
   return result;

@@ -7,7 +7,9 @@
 // group when it is empty; the start page is put back if it is still the one the setup set; the
 // application record and the uninstall entry go (when they still name this installation); the
 // installed files go, unless the user changed them; the record goes; the folders the install
-// created go where they are empty. A file that cannot be deleted now (a running program holds
+// created go where they are empty. Nothing is done through a folder inside the installation
+// folder that is a link to another place (made there since, by whoever may write the folder):
+// what lies behind it is kept. A file that cannot be deleted now (a running program holds
 // it) is deleted at the next restart while the rest goes on. Then one notice.
 //
 // A missing or damaged record is said so, and nothing changes. A record counts as damaged unless

@@ -10,7 +10,7 @@ namespace {
 
 struct FailureWords {
   // What to do, by FailureCause.
-  std::array<const char*, 5> advice;
+  std::array<const char*, 6> advice;
   const char* undone;
   const char* notUndone;
   // The step's name, by InstallStep.
@@ -33,6 +33,8 @@ constexpr FailureWords kChinese = {
         "磁盘空间不足，请清理磁盘或选择其它安装文件夹后再安装。",
         "有文件正在使用，无法替换。请关闭 Quenlo播放 及其它正在运行的程序后再安装。",
         "无法写入安装文件夹，请选择其它安装文件夹，或以管理员身份运行安装程序。",
+        "安装文件夹中有文件夹是指向别处的链接（联接点或符号链接），安装程序不经由链接写入。"
+        "请删除该链接或选择其它安装文件夹后再安装。",
         "安装未能完成，请重新运行安装程序。",
     },
     "安装程序已撤销本次安装所做的更改，系统保持原样。",
@@ -59,6 +61,9 @@ constexpr FailureWords kEnglish = {
         "programs, then install again.",
         "The installation folder cannot be written: choose another folder, or run the setup as "
         "administrator.",
+        "A folder inside the installation folder is a link to another place (a junction or a "
+        "symbolic link), and the setup writes nothing through a link: remove the link or choose "
+        "another folder, then install again.",
         "The installation could not be completed: run the setup again.",
     },
     "The setup has undone its changes: the system is as it was.",

@@ -151,6 +151,11 @@ class Win32FileSystem final : public platform::FileSystem {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
+  bool IsReparsePoint(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
+
   bool CreateFolder(const std::string& path) override {
     return CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
   }

@@ -113,6 +113,16 @@ bool FakeFileSystem::FolderExists(const std::string& path) {
   return FindDrive(path) != nullptr && fs::is_directory(NativePath(path));
 }
 
+bool FakeFileSystem::IsReparsePoint(const std::string& path) {
+  return FindDrive(path) != nullptr && fs::is_symlink(NativePath(path));
+}
+
+void FakeFileSystem::MakeFolderLink(const std::string& path, const std::string& target) {
+  fs::create_directories(NativePath(target));
+  fs::create_directories(NativePath(path).parent_path());
+  fs::create_directory_symlink(NativePath(target), NativePath(path));
+}
+
 bool FakeFileSystem::CreateFolder(const std::string& path) {
   if (FindDrive(path) == nullptr) return false;
   std::error_code error;

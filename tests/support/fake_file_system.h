@@ -22,6 +22,7 @@ class FakeFileSystem final : public platform::FileSystem {
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  bool IsReparsePoint(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   void RenameFile(const std::string& from, const std::string& to) override;
@@ -49,6 +50,9 @@ class FakeFileSystem final : public platform::FileSystem {
   // The files whose deletion at the next restart was asked for.
   const std::vector<std::string>& removalsAtRestart() const { return removalsAtRestart_; }
   void WriteFile(const std::string& path, const std::string& content);  // creates folders
+  // Makes `path` a link to the folder `target` (a symbolic link on this machine's disk), as a user
+  // who may write the folder makes a junction.
+  void MakeFolderLink(const std::string& path, const std::string& target);
   std::string ReadFile(const std::string& path);
 
   // Where a Windows path lives on this machine's disk.

@@ -191,5 +191,68 @@ TEST_F(RealFileSystemTest, ARunningProgramIsReplacedAndItsOldImageGoesAtRestart)
   }
 }
 
+// Makes `link` a symbolic link to the folder `target` as a user on the machine would: under Wine a
+// Unix symbolic link inside the prefix reads as a reparse point (Wine's CreateSymbolicLink makes
+// nothing), so it is made by the system's own ln, which Wine starts like any program. False where
+// that cannot be done.
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+  using UnixName = char*(__cdecl*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixName == nullptr) return false;
+  const auto unixPath = [&](const std::string& path) {
+    const std::wstring wide(path.begin(), path.end());  // ASCII paths only
+    char* name = unixName(wide.c_str());
+    const std::string text = name != nullptr ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+  };
+  std::string command = "Z:\\bin\\ln -s " + unixPath(target) + " " + unixPath(link);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 100; ++i) {  // a Unix program's end is not waited for as a Windows one's
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return true;
+    }
+    Sleep(50);
+  }
+  return false;
+}
+
+// A folder inside the installation folder that is a link to another place (as a user who may
+// write the folder makes one) reads as a reparse point, and the journal writes nothing through it.
+TEST_F(RealFileSystemTest, NothingIsWrittenThroughALinkInsideTheGuardedFolder) {
+  const std::string target = folder + "-target";
+  const std::string link = folder + "\\Codec";
+  CreateDirectoryA(target.c_str(), nullptr);
+  if (!MakeFolderLink(link, target)) {
+    RemoveDirectoryA(target.c_str());
+    GTEST_SKIP() << "no symbolic link can be made here";
+  }
+  EXPECT_TRUE(files->IsReparsePoint(link));
+  EXPECT_FALSE(files->IsReparsePoint(folder));
+  ChangeJournal journal(*files, folder);
+  try {
+    auto file = journal.BeginReplace(link + "\\a.dll");
+    file->Write("planted", 7);
+    file->Commit();
+    ADD_FAILURE() << "written through the link";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.problem(), IoProblem::LinkedFolder);
+  }
+  EXPECT_FALSE(files->FileExists(target + "\\a.dll"));
+  RemoveDirectoryA(link.c_str());
+  DeleteFileA((target + "\\a.dll").c_str());
+  RemoveDirectoryA(target.c_str());
+}
+
 }  // namespace
 }  // namespace quenlo

@@ -201,6 +201,8 @@ TEST_F(ExtractionTest, AFailureAtAnyPointUndoesTheWholePass) {
        }},
       {"a folder cannot be written", "",
        [](FakeFileSystem& f) { f.DenyWritesIn("D:\\Player\\Skin\\Blue"); }},
+      {"a folder inside is a link elsewhere", "",
+       [](FakeFileSystem& f) { f.MakeFolderLink("D:\\Player\\Skin", "D:\\Elsewhere"); }},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.what);
@@ -228,6 +230,24 @@ TEST_F(ExtractionTest, AFailureAtAnyPointUndoesTheWholePass) {
     EXPECT_EQ(Snapshot(machine), before);
     EXPECT_TRUE(list.empty());
   }
+}
+
+// Whoever may write the installation folder may put a link into it: a folder pointing at the
+// system folder. The setup writes nothing through it, and says why.
+TEST_F(ExtractionTest, NothingIsWrittenThroughALinkInsideTheInstallationFolder) {
+  files.WriteFile("C:\\Windows\\system32\\kernel32.dll", "the system's own");
+  files.MakeFolderLink("D:\\Player\\Codec", "C:\\Windows\\system32");
+  SetupFileBuilder setup;
+  setup.Add("App\\Codec\\kernel32.dll", "planted");
+  files.WriteFile(files.ModulePath(), setup.str());
+  try {
+    ExtractPayload(session, files, clock, "D:\\Player", extracted);
+    ADD_FAILURE() << "the extraction went through the link";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.problem(), IoProblem::LinkedFolder);
+    EXPECT_EQ(error.path(), "D:\\Player\\Codec");
+  }
+  EXPECT_EQ(Read("C:\\Windows\\system32\\kernel32.dll"), "the system's own");
 }
 
 // A file that a running program holds is moved aside and replaced; the moved-aside copy goes at

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "base/sha256.h"
@@ -206,6 +207,20 @@ TEST_F(UninstallTest, ADamagedRecordIsSaidSoAndChangesNothing) {
   EXPECT_EQ(boxes.shown().back().text, kDamagedNotice);
   EXPECT_TRUE(files.FileExists("D:\\Player\\Skin\\a.bmp"));
   EXPECT_EQ(StartPage(), "http://site/");
+}
+
+// A folder of the installation replaced since by a link to another place, holding a file of the
+// same name and content: nothing is deleted through the link, and the folders behind it stay.
+TEST_F(UninstallTest, NothingIsDeletedThroughALinkMadeInTheFolderSince) {
+  files.WriteFile("D:\\Elsewhere\\a.bmp", "skin");
+  std::filesystem::remove_all(files.NativePath("D:\\Player\\Skin"));
+  files.MakeFolderLink("D:\\Player\\Skin", "D:\\Elsewhere");
+  boxes.Answer(platform::kAnswerYes);
+  boxes.Answer(platform::kAnswerOk);
+  const UninstallResult result = Run();
+  EXPECT_EQ(result.kind, UninstallResult::Kind::Done);
+  EXPECT_EQ(files.ReadFile("D:\\Elsewhere\\a.bmp"), "skin");
+  EXPECT_FALSE(files.FileExists("D:\\Player\\Ini\\Default.ini"));  // the rest goes
 }
 
 // The installation folder may be writable by others; a record changed there (and checksummed
