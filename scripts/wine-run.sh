@@ -46,7 +46,9 @@ esac
 prefix=$(realpath -m "$prefix")
 
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# QUENLO_WINEDLLOVERRIDES: more overrides, for the run as a whole (Wine takes them from the
+# environment it starts with, not from the one a program hands the programs it starts).
+export WINEDLLOVERRIDES="${QUENLO_WINEDLLOVERRIDES:+$QUENLO_WINEDLLOVERRIDES;}mscoree,mshtml=;winemenubuilder.exe=d"
 locale_name=${QUENLO_WINE_LOCALE:-zh_CN.UTF-8}
 export LANG=$locale_name LC_ALL=$locale_name 2>/dev/null
 
