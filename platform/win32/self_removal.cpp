@@ -2,11 +2,15 @@
 #include "platform/win32/self_removal.h"
 
 #include <windows.h>
+// objbase.h needs windows.h first.
+#include <objbase.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cwctype>
 #include <optional>
 
+#include "platform/win32/access_list.h"
 #include "platform/win32/process.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_argument.h"
@@ -17,6 +21,20 @@ namespace {
 constexpr DWORD kWaitForUninstallerMs = 60000;
 constexpr int kDeleteAttempts = 50;  // a just-ended process's image may stay mapped a moment
 constexpr DWORD kDeleteRetryMs = 100;
+
+// 32 hex digits from the system's random numbers (a new GUID's).
+std::wstring UnforeseeableName() {
+  GUID guid{};
+  if (FAILED(CoCreateGuid(&guid)))
+    return std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(GetCurrentProcessId());
+  wchar_t text[40] = {};
+  StringFromGUID2(guid, text, 40);
+  std::wstring name;
+  for (const wchar_t c : std::wstring(text)) {
+    if (iswxdigit(c)) name += c;
+  }
+  return name;
+}
 
 std::wstring TemporaryFolder() {
   wchar_t buffer[MAX_PATH + 2] = {};
@@ -36,14 +54,15 @@ bool StartRemovalAfterExit(const std::string& file, const std::vector<std::strin
   const std::wstring temporary = TemporaryFolder();
   const std::optional<std::wstring> wideFile = WideExact(file);
   if (self.empty() || temporary.empty() || !wideFile) return false;
-  // A folder of its own, new: the copy runs with the uninstaller's rights, and a program loads
-  // libraries from its own folder, into which nobody may have put one beforehand.
+  // A folder of its own, new, of a name nobody can foresee, that only administrators may write:
+  // the copy runs with the uninstaller's rights, and a program loads libraries from its own
+  // folder, into which nobody may put one (the temporary folder of SYSTEM, where deployment tools
+  // run the uninstaller, is open to every user).
+  AdministratorsOnly access;
   std::wstring ownFolder;
   for (unsigned attempt = 0; attempt < 100 && ownFolder.empty(); ++attempt) {
-    const std::wstring candidate = temporary + L"QuenloUninstall-" +
-                                   std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                   std::to_wstring(attempt) + L"\\";
-    if (CreateDirectoryW(candidate.c_str(), nullptr)) ownFolder = candidate;
+    const std::wstring candidate = temporary + L"QuenloUninstall-" + UnforeseeableName() + L"\\";
+    if (CreateDirectoryW(candidate.c_str(), access.attributes())) ownFolder = candidate;
   }
   if (ownFolder.empty()) return false;
   const std::wstring copy = ownFolder + L"UnInstall.exe";

@@ -8,7 +8,9 @@
 
 #include "demo/check/install_check.h"
 #include "install/change_journal.h"
+#include "platform/win32/access_list.h"
 #include "platform/win32/backend.h"
+#include "platform/win32/wide_text.h"
 
 namespace quenlo {
 namespace {
@@ -191,23 +193,23 @@ TEST_F(RealFileSystemTest, ARunningProgramIsReplacedAndItsOldImageGoesAtRestart)
   }
 }
 
-// Makes `link` a symbolic link to the folder `target` as a user on the machine would: under Wine a
-// Unix symbolic link inside the prefix reads as a reparse point (Wine's CreateSymbolicLink makes
-// nothing), so it is made by the system's own ln, which Wine starts like any program. False where
-// that cannot be done.
-bool MakeFolderLink(const std::string& link, const std::string& target) {
+// The Unix path of a Windows path under Wine; "" elsewhere. ASCII paths only.
+std::string UnixPath(const std::string& path) {
   using UnixName = char*(__cdecl*)(const wchar_t*);
   const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (unixName == nullptr) return false;
-  const auto unixPath = [&](const std::string& path) {
-    const std::wstring wide(path.begin(), path.end());  // ASCII paths only
-    char* name = unixName(wide.c_str());
-    const std::string text = name != nullptr ? name : "";
-    HeapFree(GetProcessHeap(), 0, name);
-    return text;
-  };
-  std::string command = "Z:\\bin\\ln -s " + unixPath(target) + " " + unixPath(link);
+  if (unixName == nullptr) return {};
+  const std::wstring wide(path.begin(), path.end());
+  char* name = unixName(wide.c_str());
+  const std::string text = name != nullptr ? name : "";
+  HeapFree(GetProcessHeap(), 0, name);
+  return text;
+}
+
+// Runs one of the system's own programs (Wine starts a Unix program like any other) and waits,
+// up to 5 s, until `done` says its work is done; false when it could not be started or did not.
+template <typename Done>
+bool RunUnixCommand(std::string command, Done done) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -218,13 +220,31 @@ bool MakeFolderLink(const std::string& link, const std::string& target) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   for (int i = 0; i < 100; ++i) {  // a Unix program's end is not waited for as a Windows one's
-    const DWORD attributes = GetFileAttributesA(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      return true;
-    }
+    if (done()) return true;
     Sleep(50);
   }
   return false;
+}
+
+bool IsReparsePointHere(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Makes `link` a symbolic link to the folder `target` as a user on the machine would: under Wine a
+// Unix symbolic link inside the prefix reads as a reparse point (Wine's CreateSymbolicLink makes
+// nothing), so the system's own ln makes it. False where that cannot be done.
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+  const std::string unixLink = UnixPath(link), unixTarget = UnixPath(target);
+  if (unixLink.empty() || unixTarget.empty()) return false;
+  return RunUnixCommand("Z:\\bin\\ln -s " + unixTarget + " " + unixLink,
+                        [&] { return IsReparsePointHere(link); });
+}
+
+// Removes the link itself (Wine's RemoveDirectory would remove the folder it points to).
+void RemoveFolderLink(const std::string& link) {
+  RunUnixCommand("Z:\\bin\\rm -f " + UnixPath(link),
+                 [&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
 // A folder inside the installation folder that is a link to another place (as a user who may
@@ -249,9 +269,20 @@ TEST_F(RealFileSystemTest, NothingIsWrittenThroughALinkInsideTheGuardedFolder) {
     EXPECT_EQ(error.problem(), IoProblem::LinkedFolder);
   }
   EXPECT_FALSE(files->FileExists(target + "\\a.dll"));
-  RemoveDirectoryA(link.c_str());
+  RemoveFolderLink(link);
   DeleteFileA((target + "\\a.dll").c_str());
   RemoveDirectoryA(target.c_str());
+}
+
+// The access list of what is made where others may write: the system takes it for a new folder
+// and in place of an existing one's (Wine keeps neither, but refuses a list it cannot read).
+TEST_F(RealFileSystemTest, TheAdministratorsOnlyListIsTaken) {
+  win32::AdministratorsOnly access;
+  ASSERT_NE(access.attributes(), nullptr);
+  const std::wstring made = win32::Wide(folder + "\\made");
+  EXPECT_TRUE(CreateDirectoryW(made.c_str(), access.attributes()));
+  EXPECT_TRUE(access.ApplyTo(win32::Wide(folder)));
+  RemoveDirectoryW(made.c_str());
 }
 
 }  // namespace
