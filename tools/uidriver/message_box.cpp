@@ -141,7 +141,13 @@ MessageBoxInfo ReadMessageBox(HWND box) {
   info.caption = WindowText(box);
   info.text = WindowText(GetDlgItem(box, kTextControlId));
   for (HWND button : VisibleButtons(box)) info.buttons.push_back(GetDlgCtrlID(button));
+  // The icon is read off the screen: a box that has only just appeared may not be painted (or
+  // uncovered) yet, so an unknown picture is looked at again for a moment.
   info.icon = IdentifyIcon(box);
+  for (int attempt = 0; attempt < 20 && info.icon == "unknown"; ++attempt) {
+    Sleep(50);
+    info.icon = IdentifyIcon(box);
+  }
   return info;
 }
 
