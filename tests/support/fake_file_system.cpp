@@ -113,6 +113,13 @@ bool FakeFileSystem::FolderExists(const std::string& path) {
   return FindDrive(path) != nullptr && fs::is_directory(NativePath(path));
 }
 
+bool FakeFileSystem::FolderHasEntries(const std::string& path) {
+  if (FindDrive(path) == nullptr) return false;
+  std::error_code error;
+  const fs::directory_iterator entries(NativePath(path), error);
+  return !error && entries != fs::directory_iterator();
+}
+
 bool FakeFileSystem::CreateFolder(const std::string& path) {
   if (FindDrive(path) == nullptr) return false;
   std::error_code error;
