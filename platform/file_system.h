@@ -49,6 +49,9 @@ class FileSystem {
   // True when `path` itself is a reparse point (a junction, a symbolic link, a mount point):
   // whatever goes through it lands in another place.
   virtual bool IsReparsePoint(const std::string& path) = 0;
+  // The folder holds an entry besides "." and ".." (a file or a folder, hidden ones too); false
+  // when it is empty, missing or cannot be listed.
+  virtual bool FolderHasEntries(const std::string& path) = 0;
   // Creates one folder whose parent exists; false when it could not.
   virtual bool CreateFolder(const std::string& path) = 0;
   // Deletes a file (a read-only one too); false when it could not, for instance while a running

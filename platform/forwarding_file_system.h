@@ -14,6 +14,7 @@ class ForwardingFileSystem : public FileSystem {
   bool FileExists(const std::string& p) override { return inner_.FileExists(p); }
   bool FolderExists(const std::string& p) override { return inner_.FolderExists(p); }
   bool IsReparsePoint(const std::string& p) override { return inner_.IsReparsePoint(p); }
+  bool FolderHasEntries(const std::string& p) override { return inner_.FolderHasEntries(p); }
   bool CreateFolder(const std::string& p) override { return inner_.CreateFolder(p); }
   bool RemoveFile(const std::string& p) override { return inner_.RemoveFile(p); }
   void RenameFile(const std::string& from, const std::string& to) override {

@@ -80,6 +80,23 @@ void Notify(const FolderPage& page, const std::string& text) {
   page.window.ShowMessage(text, page.texts.MessageCaptionText, platform::kNoticeFlags);
 }
 
+bool Ask(const FolderPage& page, const std::string& question) {
+  return page.window.ShowMessage(question, page.texts.MessageCaptionText,
+                                 platform::kQuestionFlags) == platform::kAnswerYes;
+}
+
+std::string_view WithoutTrailingBackslashes(std::string_view path) {
+  while (EndsWithBackslash(path)) path.remove_suffix(1);
+  return path;
+}
+
+// The folder of the earlier installation, whatever the letter case and trailing backslashes.
+bool IsEarlierInstallationFolder(const SetupSession& session, std::string_view folder) {
+  return !session.ExistingAppPath.empty() &&
+         EqualsIgnoringCase(WithoutTrailingBackslashes(folder),
+                            WithoutTrailingBackslashes(session.ExistingAppPath));
+}
+
 }  // namespace
 
 const std::array<std::string, 26>& DriveNames() {
@@ -171,6 +188,11 @@ std::string CreateFolderQuestion(std::string_view folder) {
   return "您选定的文件夹 “" + std::string(folder) + " ” 不存在，是否创建该文件夹?";
 }
 
+std::string FolderHoldsFilesQuestion(std::string_view folder) {
+  return "您选定的文件夹 “" + std::string(folder) +
+         " ” 中已有文件。是否仍要安装到该文件夹? 同名的文件将被替换。";
+}
+
 void CheckFolder(const FolderPage& page) {
   const std::string text = FolderText(page);
   ui::Control& next = FormControl(page.window, kNextBtn);
@@ -223,10 +245,13 @@ bool AcceptFolder(const FolderPage& page) {
     Notify(page, kInvalidFolderNameMessage);
     return false;
   }
-  if (page.files.FolderExists(folder)) return true;
-  const int answer = page.window.ShowMessage(
-      CreateFolderQuestion(folder), page.texts.MessageCaptionText, platform::kQuestionFlags);
-  if (answer != platform::kAnswerYes) return false;
+  if (page.files.FolderExists(folder)) {
+    // Installing over the earlier installation was asked about at start-up.
+    if (IsEarlierInstallationFolder(page.session, folder) || !page.files.FolderHasEntries(folder))
+      return true;
+    return Ask(page, FolderHoldsFilesQuestion(folder));
+  }
+  if (!Ask(page, CreateFolderQuestion(folder))) return false;
   const std::vector<std::string> created = ForceFolders(page.files, folder);
   if (page.createdFolders != nullptr) {
     page.createdFolders->insert(page.createdFolders->end(), created.begin(), created.end());

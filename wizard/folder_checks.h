@@ -58,6 +58,7 @@ std::string DefaultFolder(const SetupSession& session, platform::Registry& regis
 // The fixed messages of the page.
 std::string LowSpaceMessage(std::string_view folder, bool atPageEntry);
 std::string CreateFolderQuestion(std::string_view folder);
+std::string FolderHoldsFilesQuestion(std::string_view folder);
 inline constexpr const char* kInvalidFolderNameMessage = "路径中含有非法字符，请检查。";
 inline constexpr const char* kBrowseCaption = "请选择一个文件夹";
 
@@ -82,7 +83,8 @@ void CheckFolderOnEntry(const FolderPage& page);
 void BrowseFolder(const FolderPage& page);
 
 // Next on the folder page: stores the text in InstallDir and returns true when the wizard goes
-// on to the tasks page (the folder exists, or the user asked to create it).
+// on to the tasks page: the folder exists and is empty or is the earlier installation's, the
+// user agreed to install into a folder that already holds files, or the user asked to create it.
 bool AcceptFolder(const FolderPage& page);
 
 }  // namespace quenlo::wizard

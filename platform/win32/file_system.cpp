@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/backend.h"
 #include "platform/win32/process.h"
@@ -154,6 +155,25 @@ class Win32FileSystem final : public platform::FileSystem {
   bool IsReparsePoint(const std::string& path) override {
     const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
+
+  bool FolderHasEntries(const std::string& path) override {
+    if (path.empty()) return false;
+    std::wstring pattern = WidePath(path);
+    if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+    pattern += L'*';
+    // FindExInfoStandard: the basic level is refused before Windows 7.
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &entry,
+                                   FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool found = false;
+    do {
+      const std::wstring_view name = entry.cFileName;
+      found = name != L"." && name != L"..";
+    } while (!found && FindNextFileW(find, &entry));
+    FindClose(find);
+    return found;
   }
 
   bool CreateFolder(const std::string& path) override {

@@ -156,7 +156,9 @@ class InstallationTest : public testing::Test {
 
   // From the start of `setup` to the installing page, as a user: Yes to the question about an
   // earlier copy when there is one, the folder typed in (or, when `folder` is empty, the one
-  // proposed kept), the start-page task ticked or cleared. Returns the folder the page proposed.
+  // proposed kept) and Yes to its question (create it, or install into it though it holds files
+  // that are not the earlier copy's), the start-page task ticked or cleared. Returns the folder
+  // the page proposed.
   std::string StartInstalling(const fs::path& setup, bool earlierCopy, const std::string& folder,
                               bool startPage) {
     driver_ = std::make_unique<Driver>();  // a driver drives one run of a program
@@ -173,9 +175,17 @@ class InstallationTest : public testing::Test {
     WaitTitle(kFolderTitle);
     const std::string proposed = Text(kFolderEdit);
     if (!folder.empty()) driver_->Type(kFolderEdit, folder);
-    const bool exists = fs::is_directory(Native(folder.empty() ? proposed : folder));
+    const std::string chosen = folder.empty() ? proposed : folder;
+    const bool exists = fs::is_directory(Native(chosen));
+    const bool earlierFolder = earlierCopy && folder.empty();
+    const bool holdsFiles = exists && !earlierFolder && !fs::is_empty(Native(chosen));
     driver_->Click(kNext);
     if (!exists) driver_->Answer(IDYES);  // create the folder
+    if (holdsFiles) {
+      const MessageBoxInfo question = driver_->WaitMessageBox();
+      EXPECT_EQ(GbkToUtf8(question.text), GbkToUtf8(FolderHoldsFilesQuestion(chosen)));
+      driver_->Answer(IDYES);
+    }
     WaitTitle(kTasksTitle);
     driver_->SetChecked(kHomePage, startPage);
     driver_->Click(kNext);

@@ -2,6 +2,8 @@
 // reads (GBK), written down here once and on their own, not taken from the program under test.
 #pragma once
 
+#include <string>
+
 namespace quenlo::guitest::wizard {
 
 // The main window and its controls, by name.
@@ -39,5 +41,11 @@ inline constexpr const char* kCaption = "提示信息";
 inline constexpr const char* kEarlierQuestion =
     "在这台计算机上已经安装了 Quenlo播放 ，你是否准备覆盖安装？";
 inline constexpr const char* kCloseQuestion = "你确定要退出 Quenlo播放v2.0 Tesmar版 安装程序吗?";
+
+// The question on Next for a folder that exists and already holds files.
+inline std::string FolderHoldsFilesQuestion(const std::string& folder) {
+  return "您选定的文件夹 “" + folder +
+         " ” 中已有文件。是否仍要安装到该文件夹? 同名的文件将被替换。";
+}
 
 }  // namespace quenlo::guitest::wizard

@@ -1,6 +1,7 @@
 // The wizard walked as a person walks it: every page's title and buttons on the real program,
-// the create question for a missing folder, the finish of an empty install, the close question
-// on pages 1 to 4 and its answers, and a screenshot of every page.
+// the create question for a missing folder, the question for a folder that holds files, the finish
+// of an empty install, the close question on pages 1 to 4 and its answers, and a screenshot of
+// every page.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -268,6 +269,35 @@ TEST_F(WizardWalkTest, EveryPageFromWelcomeToFinish) {
 
   driver_.Click(kCancel);
   EXPECT_EQ(driver_.WaitExit(), 0u);
+}
+
+// A folder that exists and holds a file: Next asks first; No keeps page 3, Yes goes on to page 4.
+TEST_F(WizardWalkTest, AFolderHoldingFilesIsInstalledIntoOnlyAfterYes) {
+  const std::filesystem::path occupied = scratch_ / "Occupied";
+  ASSERT_TRUE(std::filesystem::create_directories(occupied));
+  std::ofstream(occupied / "Player.exe", std::ios::binary) << "an earlier player";
+  const std::string folder = occupied.string();
+  StartSetup(program_);
+  GoToPage(3, folder);
+  driver_.Type(kFolderEdit, folder);
+  driver_.WaitState(
+      kNext, [](const WindowState& s) { return s.enabled; }, "Next enabled");
+
+  for (const int answer : {IDNO, IDYES}) {
+    SCOPED_TRACE(answer == IDNO ? "No" : "Yes");
+    ASSERT_EQ(driver_.Click(kNext).outcome, Outcome::WindowOpened);
+    const MessageBoxInfo question = driver_.WaitMessageBox();
+    EXPECT_EQ(Utf8(question.text), Utf8(FolderHoldsFilesQuestion(folder)));
+    EXPECT_EQ(Utf8(question.caption), Utf8(kCaption));
+    EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(question.icon, "information");
+    EXPECT_EQ(driver_.Answer(answer).outcome, Outcome::Handled);
+    if (answer == IDNO) {
+      EXPECT_EQ(Text(kTitle), Utf8(kFolderTitle));
+      EXPECT_EQ(Text(kFolderEdit), Utf8(folder));
+    }
+  }
+  WaitTitle(kTasksTitle);
 }
 
 // While page 5 installs, the close box and Alt+F4 are refused without a question. The install

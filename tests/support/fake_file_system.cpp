@@ -123,6 +123,13 @@ void FakeFileSystem::MakeFolderLink(const std::string& path, const std::string& 
   fs::create_directory_symlink(NativePath(target), NativePath(path));
 }
 
+bool FakeFileSystem::FolderHasEntries(const std::string& path) {
+  if (FindDrive(path) == nullptr) return false;
+  std::error_code error;
+  const fs::directory_iterator entries(NativePath(path), error);
+  return !error && entries != fs::directory_iterator();
+}
+
 bool FakeFileSystem::CreateFolder(const std::string& path) {
   if (FindDrive(path) == nullptr) return false;
   std::error_code error;

@@ -23,6 +23,7 @@ class FakeFileSystem final : public platform::FileSystem {
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   bool IsReparsePoint(const std::string& path) override;
+  bool FolderHasEntries(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   void RenameFile(const std::string& from, const std::string& to) override;

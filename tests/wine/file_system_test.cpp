@@ -25,15 +25,33 @@ class RealFileSystemTest : public ::testing::Test {
     TearDown();  // what an interrupted earlier run left behind
     ASSERT_TRUE(files->CreateFolder(folder));
   }
-  void TearDown() override {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  void TearDown() override { RemoveTree(WideFolder()); }
+  // The test folder as the wide calls name it (GetTempPathA gave it in the ANSI code page).
+  std::wstring WideFolder() const {
+    std::wstring wide(folder.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    return wide;
+  }
+  // `path` with everything in it.
+  static void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
-      do DeleteFileA((folder + "\\" + entry.cFileName).c_str());
-      while (FindNextFileA(find, &entry));
+      do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = path + L"\\" + name;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(child);
+        } else {
+          DeleteFileW(child.c_str());
+        }
+      } while (FindNextFileW(find, &entry));
       FindClose(find);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(path.c_str());
   }
   std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -109,6 +127,45 @@ TEST_F(RealFileSystemTest, CreateFolderIsSingleLevel) {
   EXPECT_TRUE(files->FolderExists(folder + "\\a\\b"));
   RemoveDirectoryA((folder + "\\a\\b").c_str());
   RemoveDirectoryA((folder + "\\a").c_str());
+}
+
+// Any file or folder in a folder counts; an empty or a missing folder holds nothing. The folders
+// are made through the wide calls, so a GBK name reaches the right one only when converted right
+// (誠's trail byte is 0x5C, a backslash); the folder page passes its folder with a trailing
+// backslash.
+TEST_F(RealFileSystemTest, FolderHasEntriesSeesAnyFileOrFolder) {
+  enum class Inside { kNothing, kFile, kFolder, kNoFolderAtAll };
+  const struct {
+    const wchar_t* wideName;
+    const char* name;  // GBK
+    Inside inside;
+    const char* suffix;
+    bool expected;
+  } rows[] = {
+      {L"empty", "empty", Inside::kNothing, "", false},
+      {L"file", "file", Inside::kFile, "", true},
+      {L"subfolder", "subfolder", Inside::kFolder, "", true},
+      {L"missing", "missing", Inside::kNoFolderAtAll, "", false},
+      {L"播放誠", "播放誠", Inside::kFile, "", true},
+      {L"trailing", "trailing", Inside::kFile, "\\", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::wstring wide = WideFolder() + L"\\" + row.wideName;
+    if (row.inside != Inside::kNoFolderAtAll) {
+      ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
+    }
+    if (row.inside == Inside::kFolder) {
+      ASSERT_TRUE(CreateDirectoryW((wide + L"\\Codec").c_str(), nullptr));
+    }
+    if (row.inside == Inside::kFile) {
+      const HANDLE file = CreateFileW((wide + L"\\Player.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      ASSERT_NE(file, INVALID_HANDLE_VALUE);
+      CloseHandle(file);
+    }
+    EXPECT_EQ(files->FolderHasEntries(folder + "\\" + row.name + row.suffix), row.expected);
+  }
 }
 
 TEST_F(RealFileSystemTest, SystemQueries) {

@@ -193,12 +193,12 @@ TEST_F(FolderPageTest, DriveNameAloneIsRefusedOnNext) {
   EXPECT_EQ(window.messages()[0].flags, 0u);
 }
 
-TEST_F(FolderPageTest, ExistingDriveRootIsAcceptedAtOnce) {
+TEST_F(FolderPageTest, ExistingEmptyDriveRootIsAcceptedAtOnce) {
   OpenAtFolderPage();
-  ASSERT_TRUE(window.Type("Folder_E", "C:\\"));
+  ASSERT_TRUE(window.Type("Folder_E", "D:\\"));
   ASSERT_TRUE(window.Click("Next_Btn"));
   EXPECT_EQ(form->PageIndex(), 4);
-  EXPECT_EQ(session.InstallDir, "C:\\");
+  EXPECT_EQ(session.InstallDir, "D:\\");
   EXPECT_TRUE(window.messages().empty());
 }
 
@@ -220,6 +220,77 @@ TEST_F(FolderPageTest, MissingFolderIsCreatedOnYesOnly) {
   EXPECT_TRUE(files.FolderExists("D:\\A\\B\\C"));
   EXPECT_EQ(session.InstallDir, "D:\\A\\B\\C");
 }
+
+// Next on a folder: one that exists and holds files is installed into only after Yes to the
+// question (No keeps the page); an empty one, and the earlier installation's whatever its letter
+// case and trailing backslashes, are taken at once; a missing one gets the create question alone.
+struct NextRow {
+  const char* name;
+  const char* earlier;   // the earlier installation's folder, "" for none
+  const char* folder;    // typed into the folder box
+  const char* prepare;   // a file written before, or a folder (ending in "\\") made empty
+  const char* question;  // asked on Next, nullptr for none
+  friend void PrintTo(const NextRow& row, std::ostream* out) { *out << row.name; }
+};
+
+constexpr const char* kHoldsFilesMedia =
+    "您选定的文件夹 “D:\\Media ” 中已有文件。是否仍要安装到该文件夹? 同名的文件将被替换。";
+constexpr const char* kHoldsFilesGbk =
+    "您选定的文件夹 “D:\\Tools\\癮 ” 中已有文件。是否仍要安装到该文件夹? 同名的文件将被替换。";
+
+const NextRow kNextRows[] = {
+    {"FolderWithAFile", "", "D:\\Media", "D:\\Media\\Player.exe", kHoldsFilesMedia},
+    {"EmptyFolder", "", "D:\\Media", "D:\\Media\\", nullptr},
+    {"EarlierInstallation", "d:\\tools\\QUENLOBOFANG\\", "D:\\Tools\\QuenloBoFang",
+     "D:\\Tools\\QuenloBoFang\\Player.exe", nullptr},
+    // 癆 and 癮 differ only in a trail byte that reads as "A" and "a".
+    {"OtherThanEarlierInTrailByteCase", "D:\\Tools\\癆\\", "D:\\Tools\\癮",
+     "D:\\Tools\\癮\\Player.exe", kHoldsFilesGbk},
+    {"MissingFolder", "", "D:\\A\\B", nullptr,
+     "您选定的文件夹 “D:\\A\\B ” 不存在，是否创建该文件夹?"},
+};
+
+class FolderNextTest : public FolderPageTest, public ::testing::WithParamInterface<NextRow> {};
+
+TEST_P(FolderNextTest, AsksOnlyAboutAFolderHoldingFilesOrAMissingOne) {
+  const NextRow& row = GetParam();
+  session.ExistingAppPath = row.earlier;
+  if (row.prepare != nullptr) {
+    const std::string prepare = row.prepare;
+    if (prepare.ends_with('\\')) {
+      ASSERT_TRUE(files.CreateFolder(prepare));
+    } else {
+      files.WriteFile(prepare, "earlier");
+    }
+  }
+  OpenAtFolderPage();
+  ASSERT_TRUE(window.Type("Folder_E", row.folder));
+  if (row.question == nullptr) {
+    ASSERT_TRUE(window.Click("Next_Btn"));
+    EXPECT_EQ(form->PageIndex(), 4);
+    EXPECT_TRUE(window.messages().empty());
+    return;
+  }
+  window.AnswerMessage(kAnswerNo);
+  ASSERT_TRUE(window.Click("Next_Btn"));
+  EXPECT_EQ(form->PageIndex(), 3);
+  EXPECT_EQ(Text("Folder_E"), row.folder);
+  ASSERT_EQ(window.messages().size(), 1u);
+  EXPECT_EQ(window.messages()[0].text, row.question);
+  EXPECT_EQ(window.messages()[0].caption, "提示信息");
+  EXPECT_EQ(window.messages()[0].flags, 0x44u);
+
+  window.AnswerMessage(kAnswerYes);
+  ASSERT_TRUE(window.Click("Next_Btn"));
+  EXPECT_EQ(form->PageIndex(), 4);
+  ASSERT_EQ(window.messages().size(), 2u);
+  EXPECT_EQ(window.messages()[1].text, row.question);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, FolderNextTest, ::testing::ValuesIn(kNextRows),
+                         [](const ::testing::TestParamInfo<NextRow>& param) {
+                           return std::string(param.param.name);
+                         });
 
 }  // namespace
 }  // namespace quenlo::wizard

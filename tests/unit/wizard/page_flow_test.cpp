@@ -138,6 +138,7 @@ TEST_F(PageFlowTest, GoingBackRebuildsTheEarlierPage) {
   Open();
   GoTo(3);
   ASSERT_TRUE(window.Type("Folder_E", "C:\\"));
+  window.AnswerMessage(kAnswerYes);  // C:\ holds files: install there all the same
   ASSERT_TRUE(window.Click("Next_Btn"));
   ASSERT_EQ(form->PageIndex(), 4);
   ASSERT_TRUE(window.Toggle("HomePage_CB"));
@@ -313,6 +314,7 @@ TEST_F(PageFlowTest, FinishActionsRunExactlyOnce) {
   Open();
   GoTo(3);
   ASSERT_TRUE(window.Type("Folder_E", "C:\\"));
+  window.AnswerMessage(kAnswerYes);  // C:\ holds files: install there all the same
   GoTo(5);
   session.Status.PublishStatus("安装完成");
   ASSERT_TRUE(window.Tick());
