@@ -1,13 +1,19 @@
 #include "install/change_journal.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "base/path.h"
 
 #include "install/folders.h"
 
 namespace quenlo {
 
-ChangeJournal::ChangeJournal(platform::FileSystem& files, std::string guardedFolder)
-    : ForwardingFileSystem(files), guardedFolder_(std::move(guardedFolder)) {}
+ChangeJournal::ChangeJournal(platform::FileSystem& files, std::string guardedFolder,
+                             bool restrictWhatItCreates)
+    : ForwardingFileSystem(files),
+      guardedFolder_(std::move(guardedFolder)),
+      restrict_(restrictWhatItCreates) {}
 
 std::string ChangeJournal::LinkedFolderOnTheWay(const std::string& path) {
   return quenlo::LinkedFolderOnTheWay(inner_, guardedFolder_, path);
@@ -49,6 +55,9 @@ class ChangeJournal::JournaledFile final : public platform::PendingFile {
       throw;
     }
     journal_.Note({Change::Kind::File, destination_, original, /*placed=*/true});
+    if (journal_.restrict_ && !journal_.Created(FolderPart(destination_))) {
+      journal_.inner_.RestrictToAdministrators(destination_);  // a refusal (FAT) changes nothing
+    }
   }
 
  private:
@@ -61,6 +70,7 @@ bool ChangeJournal::CreateFolder(const std::string& path) {
   RefuseLinkedFolders(path);
   if (!inner_.CreateFolder(path)) return false;
   Note({Change::Kind::Folder, path, {}, true});
+  if (restrict_) inner_.RestrictToAdministrators(path);
   return true;
 }
 
@@ -88,6 +98,15 @@ std::string ChangeJournal::MoveAside(const std::string& destination) {
                   error.systemError());
   }
   return aside;
+}
+
+bool ChangeJournal::Created(const std::string& folder) {
+  std::string wanted = folder;
+  if (EndsWithBackslash(wanted)) wanted.pop_back();
+  std::lock_guard lock(mutex_);
+  return std::any_of(changes_.begin(), changes_.end(), [&](const Change& change) {
+    return change.kind == Change::Kind::Folder && EqualsIgnoringCase(change.path, wanted);
+  });
 }
 
 void ChangeJournal::Note(Change change) {

@@ -13,6 +13,10 @@
 // RollBack() removes every file it wrote, puts back every file it replaced, and removes the
 // folders it created where they are empty again.
 //
+// Outside Program Files, what it creates gets an access list that lets only administrators change
+// it: the codec libraries in it are loaded with administrator rights, at the install and again at
+// the uninstall.
+//
 // Inside the folder it guards (the installation folder), the journal creates, writes, moves and
 // deletes nothing through a folder that is a reparse point (a junction, a symbolic link, a mount
 // point): whoever may write the installation folder could otherwise point such a folder at the
@@ -36,8 +40,12 @@ namespace quenlo {
 
 class ChangeJournal final : public platform::ForwardingFileSystem {
  public:
-  // `guardedFolder`: the folder inside which nothing goes through a link ("": none).
-  explicit ChangeJournal(platform::FileSystem& files, std::string guardedFolder = {});
+  // `guardedFolder`: the folder inside which nothing goes through a link ("": none). With
+  // `restrictWhatItCreates`, each folder it creates, and each file it puts into a folder it did
+  // not create, gets the administrators' access list (FileSystem::RestrictToAdministrators; what
+  // is made inside a folder of its own inherits the list).
+  explicit ChangeJournal(platform::FileSystem& files, std::string guardedFolder = {},
+                         bool restrictWhatItCreates = false);
 
   // Noted: a folder created, a file put in place (its Commit moves an existing destination aside
   // first; a destination that cannot be moved aside leaves as an IoError of kind InUse). The
@@ -78,7 +86,11 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
   std::string MoveAside(const std::string& destination);
   void Note(Change change);
 
+  // True when the journal created `folder`.
+  bool Created(const std::string& folder);
+
   std::string guardedFolder_;
+  bool restrict_;
   std::mutex mutex_;
   std::vector<Change> changes_;
   std::size_t asideCounter_ = 0;

@@ -165,7 +165,7 @@ std::string MapRecordName(const std::string& name, const std::string& installRoo
 
 void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform::Clock& clock,
                     const std::string& installDir, ExtractedFiles& extracted, bool* undone,
-                    ExtractionReport* report) {
+                    ExtractionReport* report, bool restrictWhatItCreates) {
   StatusChannel& status = session.Status;
   const std::string installRoot = EnsureTrailingBackslash(installDir);
   const std::string systemRoot = EnsureTrailingBackslash(files.SystemFolder());
@@ -176,7 +176,7 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform
 
   // The inflater works ahead on a thread of its own, bounded by the writer's queue, while this
   // thread reports each record it has passed and makes the pauses: the work hides behind them.
-  ChangeJournal journal(files, installRoot);
+  ChangeJournal journal(files, installRoot, restrictWhatItCreates);
   std::exception_ptr failure;
   std::vector<ExtractionReport::File> writtenFiles;
   {

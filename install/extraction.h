@@ -50,9 +50,11 @@ struct ExtractionReport {
 // would leave its folder or a stream that does not inflate) and IoError when the setup
 // file cannot be read or a destination cannot be written or replaced; the pass is undone then.
 // When it throws, `*undone` (if given) tells whether the undoing was complete. When it ends well,
-// `*report` (if given) receives what it wrote.
+// `*report` (if given) receives what it wrote. With `restrictWhatItCreates` (an installation
+// outside Program Files) what it creates gets the administrators' access list (ChangeJournal).
 void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform::Clock& clock,
                     const std::string& installDir, ExtractedFiles& extracted,
-                    bool* undone = nullptr, ExtractionReport* report = nullptr);
+                    bool* undone = nullptr, ExtractionReport* report = nullptr,
+                    bool restrictWhatItCreates = false);
 
 }  // namespace quenlo

@@ -22,6 +22,35 @@ std::vector<std::string> ForceFolders(platform::FileSystem& files, const std::st
   return created;
 }
 
+namespace {
+
+constexpr const char* kCurrentVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+std::string CurrentVersionText(platform::Registry& registry, const char* name) {
+  const auto key = registry.Open(platform::RegistryRoot::LocalMachine, kCurrentVersionKey,
+                                 /*create=*/false);
+  if (!key) return {};
+  const platform::RegistryValue value = key->Read(name);
+  return value.IsString() ? value.text : std::string();
+}
+
+}  // namespace
+
+std::string GetProgramFilesDir(platform::Registry& registry) {
+  return CurrentVersionText(registry, "ProgramFilesDir");
+}
+
+bool IsInProgramFiles(platform::Registry& registry, const std::string& path) {
+  const std::string upper = UpperCaseAscii(EnsureTrailingBackslash(path));
+  for (const char* name : {"ProgramFilesDir", "ProgramW6432Dir"}) {
+    const std::string folder = CurrentVersionText(registry, name);
+    if (folder.empty()) continue;
+    const std::string prefix = UpperCaseAscii(EnsureTrailingBackslash(folder));
+    if (upper.size() > prefix.size() && upper.starts_with(prefix)) return true;
+  }
+  return false;
+}
+
 std::string LinkedFolderOnTheWay(platform::FileSystem& files, const std::string& guardedFolder,
                                  const std::string& path) {
   if (guardedFolder.empty()) return {};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/registry.h"
 
 namespace quenlo {
 
@@ -14,6 +15,15 @@ namespace quenlo {
 // folder that cannot be created is passed over in silence. Returns the folders it created, in
 // order.
 std::vector<std::string> ForceFolders(platform::FileSystem& files, const std::string& folder);
+
+// HKLM "Software\Microsoft\Windows\CurrentVersion" "ProgramFilesDir"; "" when unreadable.
+std::string GetProgramFilesDir(platform::Registry& registry);
+
+// True when `path` lies in a Program Files folder of the system (the one of this program's kind,
+// "ProgramFilesDir", or on 64-bit Windows the other, "ProgramW6432Dir"), whose access list lets
+// only administrators change what is in it. What the install creates elsewhere it gives such a
+// list itself (FileSystem::RestrictToAdministrators).
+bool IsInProgramFiles(platform::Registry& registry, const std::string& path);
 
 // The first folder below `guardedFolder` on the way to `path` (the folders holding it, not `path`
 // itself) that is a reparse point: a junction, a symbolic link or a mount point, through which a

@@ -8,6 +8,7 @@
 #include "install/codec_registration.h"
 #include "install/extraction.h"
 #include "install/file_types.h"
+#include "install/folders.h"
 #include "install/temporary_files.h"
 #include "install/uninstall_entry.h"
 
@@ -101,11 +102,16 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   }
 
   const bool createdInstallDir = !files.FolderExists(installDir) && files.CreateFolder(installDir);
+  // Outside Program Files nothing stops other users from changing what the install creates, the
+  // codec libraries that run with administrator rights among it: it gets an access list that does.
+  const bool restrict = !IsInProgramFiles(platform.registry, installDir);
+  if (createdInstallDir&& restrict) files.RestrictToAdministrators(installDir);
   ExtractedFiles extracted;
   ExtractionReport report;
   bool undone = false;
   try {
-    ExtractPayload(session, files, platform.clock, installDir, extracted, &undone, &report);
+    ExtractPayload(session, files, platform.clock, installDir, extracted, &undone, &report,
+                   restrict);
   } catch (...) {
     if (createdInstallDir && !files.RemoveFolder(installDir)) undone = false;
     InstallFailure failure = DescribeFailure(InstallStep::Extract, std::current_exception());

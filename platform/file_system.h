@@ -54,6 +54,10 @@ class FileSystem {
   virtual bool FolderHasEntries(const std::string& path) = 0;
   // Creates one folder whose parent exists; false when it could not.
   virtual bool CreateFolder(const std::string& path) = 0;
+  // Gives a file or folder the access list of Program Files in place of what it inherits:
+  // Administrators and SYSTEM full control, Users read and run, nobody else anything (and what is
+  // created inside inherits that). False when the system refused.
+  virtual bool RestrictToAdministrators(const std::string& path) = 0;
   // Deletes a file (a read-only one too); false when it could not, for instance while a running
   // program holds it.
   virtual bool RemoveFile(const std::string& path) = 0;

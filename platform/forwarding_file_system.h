@@ -16,6 +16,9 @@ class ForwardingFileSystem : public FileSystem {
   bool IsReparsePoint(const std::string& p) override { return inner_.IsReparsePoint(p); }
   bool FolderHasEntries(const std::string& p) override { return inner_.FolderHasEntries(p); }
   bool CreateFolder(const std::string& p) override { return inner_.CreateFolder(p); }
+  bool RestrictToAdministrators(const std::string& p) override {
+    return inner_.RestrictToAdministrators(p);
+  }
   bool RemoveFile(const std::string& p) override { return inner_.RemoveFile(p); }
   void RenameFile(const std::string& from, const std::string& to) override {
     inner_.RenameFile(from, to);

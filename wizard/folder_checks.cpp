@@ -16,7 +16,6 @@ constexpr double kBytesPerMB = 1048576.0;
 constexpr double kSpaceMarginMB = 10.0;
 constexpr std::string_view kInvalidCharacters = "/:\"*?|%";
 constexpr const char* kProductFolder = "QuenloBoFang\\";
-constexpr const char* kCurrentVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 template <char Separator>
 std::array<std::string, 26> DriveTable() {
@@ -164,14 +163,6 @@ bool IsValidFolderName(std::string_view path) {
   return rooted && !HasInvalidCharacterAfterRoot(path);
 }
 
-std::string GetProgramFilesDir(platform::Registry& registry) {
-  const auto key = registry.Open(platform::RegistryRoot::LocalMachine, kCurrentVersionKey,
-                                 /*create=*/false);
-  if (!key) return {};
-  const platform::RegistryValue value = key->Read("ProgramFilesDir");
-  return value.IsString() ? value.text : std::string();
-}
-
 std::string DefaultFolder(const SetupSession& session, platform::Registry& registry) {
   if (!session.ExistingAppPath.empty()) return session.ExistingAppPath;
   return EnsureTrailingBackslash(GetProgramFilesDir(registry)) + kProductFolder;
@@ -253,6 +244,10 @@ bool AcceptFolder(const FolderPage& page) {
   }
   if (!Ask(page, CreateFolderQuestion(folder))) return false;
   const std::vector<std::string> created = ForceFolders(page.files, folder);
+  // Outside Program Files, only administrators may change what the setup creates.
+  if (!IsInProgramFiles(page.registry, folder)) {
+    for (const std::string& made : created) page.files.RestrictToAdministrators(made);
+  }
   if (page.createdFolders != nullptr) {
     page.createdFolders->insert(page.createdFolders->end(), created.begin(), created.end());
   }

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "install/folders.h"  // GetProgramFilesDir
 #include "install/session.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -49,9 +50,6 @@ bool HasEnoughSpace(const SetupSession& session, int requiredMB);
 // Not empty, starts with a drive root ("C:\") and holds none of / : " * ? | % after that.
 bool IsValidFolderName(std::string_view path);
 
-// HKLM "Software\Microsoft\Windows\CurrentVersion" "ProgramFilesDir"; "" when unreadable.
-std::string GetProgramFilesDir(platform::Registry& registry);
-
 // The earlier installation's folder as stored, otherwise Program Files + "QuenloBoFang\".
 std::string DefaultFolder(const SetupSession& session, platform::Registry& registry);
 
@@ -67,6 +65,7 @@ struct FolderPage {
   ui::Window& window;
   SetupSession& session;
   platform::FileSystem& files;
+  platform::Registry& registry;  // where the Program Files folders are named
   const TextTable& texts;
   int requiredSpaceMB;
   // Where AcceptFolder notes the folders it creates on the user's Yes (none: not noted).

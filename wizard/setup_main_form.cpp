@@ -259,7 +259,7 @@ void TSetupMain_Form::SetTitle(const std::string& title) { FrameControl(kTitle1L
 ui::Control& TSetupMain_Form::FrameControl(const char* name) { return FormControl(window_, name); }
 
 FolderPage TSetupMain_Form::Folder() {
-  return FolderPage{window_, services_.session, services_.files,
+  return FolderPage{window_, services_.session, services_.files, services_.registry,
                     texts_,  requiredSpaceMB_,  &createdFolders_};
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win32/access_list.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/process.h"
 #include "platform/win32/wide_text.h"
@@ -178,6 +179,10 @@ class Win32FileSystem final : public platform::FileSystem {
 
   bool CreateFolder(const std::string& path) override {
     return CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
+  }
+
+  bool RestrictToAdministrators(const std::string& path) override {
+    return AdministratorsOnly().ApplyTo(WidePath(path));
   }
 
   bool RemoveFile(const std::string& path) override {

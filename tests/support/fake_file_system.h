@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ class FakeFileSystem final : public platform::FileSystem {
   bool IsReparsePoint(const std::string& path) override;
   bool FolderHasEntries(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
+  bool RestrictToAdministrators(const std::string& path) override {
+    std::lock_guard lock(restrictedMutex_);  // the extraction's two threads both ask
+    restricted_.push_back(path);
+    return true;
+  }
   bool RemoveFile(const std::string& path) override;
   void RenameFile(const std::string& from, const std::string& to) override;
   bool RemoveFolder(const std::string& path) override;
@@ -48,6 +54,8 @@ class FakeFileSystem final : public platform::FileSystem {
   void HoldFile(const std::string& path, Hold hold);
   // New files in `folder` cannot be created (access denied).
   void DenyWritesIn(const std::string& folder);
+  // The files and folders given the administrators' access list, in order.
+  const std::vector<std::string>& restricted() const { return restricted_; }
   // The files whose deletion at the next restart was asked for.
   const std::vector<std::string>& removalsAtRestart() const { return removalsAtRestart_; }
   void WriteFile(const std::string& path, const std::string& content);  // creates folders
@@ -75,6 +83,8 @@ class FakeFileSystem final : public platform::FileSystem {
   std::map<std::filesystem::path, Hold> held_;  // native paths
   std::vector<std::filesystem::path> deniedFolders_;
   std::vector<std::string> removalsAtRestart_;
+  std::mutex restrictedMutex_;
+  std::vector<std::string> restricted_;
 };
 
 }  // namespace quenlo::testing

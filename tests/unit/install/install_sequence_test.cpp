@@ -70,6 +70,37 @@ TEST_F(InstallSequenceTest, RunsEveryStepAndRemovesOnlyItsOwnSystemFiles) {
             std::string::npos);
 }
 
+// Outside Program Files what the install creates is given the administrators' access list: each
+// folder it makes (what is made inside inherits it) and each file the extraction puts into a
+// folder the extraction did not make. Program Files has such a list of its own.
+TEST_F(InstallSequenceTest, WhatItCreatesOutsideProgramFilesOnlyAdministratorsMayChange) {
+  registry.SetString(RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                     "ProgramFilesDir", "D:\\Program Files");
+  testing::SetupFileBuilder setup;
+  setup.Add("App\\Codec\\a.ax", "filter").Add("App\\QuenloMediaPlayer.exe", "player");
+  WriteSetup(setup);
+  const struct {
+    const char* installDir;
+    bool existsBefore;
+    std::vector<std::string> restricted;
+  } cases[] = {
+      {"D:\\Player",
+       false,
+       {"D:\\Player", "D:\\Player\\Codec", "D:\\Player\\QuenloMediaPlayer.exe"}},
+      {"D:\\Apps", true, {"D:\\Apps\\Codec", "D:\\Apps\\QuenloMediaPlayer.exe"}},
+      {"D:\\Program Files\\Player", false, {}},
+  };
+  for (const auto& c : cases) {
+    testing::FakeFileSystem machine;
+    machine.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
+    machine.WriteFile(machine.ModulePath(), files.ReadFile(files.ModulePath()));
+    if (c.existsBefore) machine.CreateFolder(c.installDir);
+    machine.CreateFolder("D:\\Program Files");
+    RunInstallSequence(session, {machine, registry, libraries, clock}, c.installDir);
+    EXPECT_EQ(machine.restricted(), c.restricted) << c.installDir;
+  }
+}
+
 TEST_F(InstallSequenceTest, WithoutASetupFileTheRegistryStepsStillRun) {
   files.SetModulePath("C:\\Nowhere\\QuenloSetup.exe");
   TInstallAndReg::Execute(session, platform);

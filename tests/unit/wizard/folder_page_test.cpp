@@ -219,6 +219,8 @@ TEST_F(FolderPageTest, MissingFolderIsCreatedOnYesOnly) {
   EXPECT_EQ(form->PageIndex(), 4);
   EXPECT_TRUE(files.FolderExists("D:\\A\\B\\C"));
   EXPECT_EQ(session.InstallDir, "D:\\A\\B\\C");
+  // Outside Program Files, what the setup creates only administrators may change.
+  EXPECT_EQ(files.restricted(), (std::vector<std::string>{"D:\\A", "D:\\A\\B", "D:\\A\\B\\C"}));
 }
 
 // Next on a folder: one that exists and holds files is installed into only after Yes to the
