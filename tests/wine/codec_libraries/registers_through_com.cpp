@@ -8,12 +8,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#define QUENLO_TEST_COM_CLASS "CLSID\\{0B9E4C12-7A35-4F61-8D2E-3C5A9F1B6E47}"
+#include "class_server.h"
 
 namespace {
 
-constexpr const char* kClassKey = QUENLO_TEST_COM_CLASS;
-constexpr const char* kServerKey = QUENLO_TEST_COM_CLASS "\\InprocServer32";
+constexpr const char* kClassKey = "CLSID\\{0B9E4C12-7A35-4F61-8D2E-3C5A9F1B6E47}";
 
 HMODULE self = nullptr;
 
@@ -41,21 +40,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
   if (const HRESULT com = UseCom(); FAILED(com)) return com;
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(self, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return E_FAIL;
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kServerKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
-    return E_FAIL;
-  }
-  const LONG status =
-      RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path), length + 1);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? S_OK : E_FAIL;
+  return RegisterClassServer(self, kClassKey);
 }
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DllUnregisterServer() {
   if (const HRESULT com = UseCom(); FAILED(com)) return com;
-  return RegDeleteTreeA(HKEY_CLASSES_ROOT, kClassKey) == ERROR_SUCCESS ? S_OK : S_FALSE;
+  return UnregisterClassServer(kClassKey);
 }
