@@ -9,13 +9,12 @@
 #include "install/extraction.h"
 #include "install/file_types.h"
 #include "install/folders.h"
+#include "install/status_lines.h"
 #include "install/temporary_files.h"
 #include "install/uninstall_entry.h"
 
 namespace quenlo {
 namespace {
-
-constexpr const char* kCheckingLine = "正在检查安装文件，请稍候...";
 
 FailureCause CauseOf(IoProblem problem) {
   switch (problem) {

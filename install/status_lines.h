@@ -10,6 +10,9 @@ namespace quenlo {
 inline constexpr unsigned kItemPauseMs = 2;
 inline constexpr unsigned kPhasePauseMs = 100;
 
+// While the sequence waits for the check of the setup file (on a slow disk).
+inline constexpr const char* kCheckingLine = "正在检查安装文件，请稍候...";
+
 // The extraction.
 inline constexpr const char* kPreparingLine = "Quenlo播放v2.0 Tesmar版 正在装备安装，请稍候...";
 inline constexpr const char* kExtractingPrefix = "正在解压缩:   ";  // then the file's name
