@@ -61,6 +61,12 @@ class FileSystem {
   // Deletes a file (a read-only one too); false when it could not, for instance while a running
   // program holds it.
   virtual bool RemoveFile(const std::string& path) = 0;
+  // Deletes the file at exactly `path` and nothing else: it is opened without following a reparse
+  // point, the system's own name for the open file must be `path` (so no link on the way led
+  // elsewhere, even one made a moment ago), and it is deleted through that same handle. A
+  // read-only file goes too. False when it is not there, cannot be deleted now, or is not what
+  // `path` names (a path through a substituted drive letter counts as such).
+  virtual bool RemoveFileExactly(const std::string& path) = 0;
   // Renames a file within its volume; an existing `to` is never replaced. A running program's
   // file can be renamed: the program keeps it under the new name. Throws IoError.
   virtual void RenameFile(const std::string& from, const std::string& to) = 0;

@@ -20,6 +20,7 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.RestrictToAdministrators(p);
   }
   bool RemoveFile(const std::string& p) override { return inner_.RemoveFile(p); }
+  bool RemoveFileExactly(const std::string& p) override { return inner_.RemoveFileExactly(p); }
   void RenameFile(const std::string& from, const std::string& to) override {
     inner_.RenameFile(from, to);
   }

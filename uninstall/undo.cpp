@@ -59,9 +59,12 @@ void RemoveRecords(platform::Registry& registry, const std::string& installFolde
   }
 }
 
-// Deletes a file now, or else at the next restart.
-void Remove(platform::FileSystem& files, const std::string& path, UninstallResult& result) {
-  if (files.RemoveFile(path)) return;
+// Deletes a file of the installation in `installFolder` now (exactly that file: nothing through a
+// link made on the way a moment ago), or else at the next restart.
+void Remove(platform::FileSystem& files, const std::string& installFolder, const std::string& path,
+            UninstallResult& result) {
+  if (files.RemoveFileExactly(path)) return;
+  if (!LinkedFolderOnTheWay(files, installFolder, path).empty()) return;
   if (files.FileExists(path) && files.RemoveFileAtRestart(path)) {
     result.leftForRestart.push_back(path);
   }
@@ -180,9 +183,9 @@ UninstallResult RunUninstall(const UninstallPlatform& platform, const std::strin
   GiveBackStartPage(platform.registry, record);
   RemoveRecords(platform.registry, installFolder);
   for (const InstalledFile& file : record.files) {
-    if (isUnchanged(file.path)) Remove(files, file.path, result);
+    if (isUnchanged(file.path)) Remove(files, installFolder, file.path, result);
   }
-  Remove(files, recordPath, result);
+  Remove(files, installFolder, recordPath, result);
   RemoveFolders(files, record, installFolder, result);
 
   platform.boxes.Show(DoneNotice(result, installFolder), kCaption, platform::kNoticeFlags);

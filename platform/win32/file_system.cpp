@@ -141,6 +141,38 @@ class ReplacementFile final : public platform::PendingFile {
   bool committed_ = false;
 };
 
+// True when the system's name for the open `file` is `path` itself: compared without the volume
+// (a mapped network drive names its share's root), with short 8.3 components written out and
+// letter case ignored. A link on the way makes the names differ.
+bool NamesExactly(HANDLE file, const std::wstring& path) {
+  std::wstring opened(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, opened.data(), static_cast<DWORD>(opened.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_NONE);
+    if (length == 0) return false;
+    if (length < opened.size()) {
+      opened.resize(length);
+      break;
+    }
+    opened.resize(length + 1);
+  }
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD length =
+      GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return false;
+  full.resize(length);
+  std::wstring expanded(MAX_PATH, L'\0');
+  length = GetLongPathNameW(full.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+  if (length != 0 && length < expanded.size()) full.assign(expanded.data(), length);
+  // Without the volume: "C:\a\b" and "\\?\C:\a\b" alike become "\a\b".
+  std::wstring_view tail = full;
+  if (tail.starts_with(L"\\\\?\\")) tail.remove_prefix(4);
+  if (tail.size() >= 2 && tail[1] == L':') tail.remove_prefix(2);
+  return CompareStringOrdinal(tail.data(), static_cast<int>(tail.size()), opened.data(),
+                              static_cast<int>(opened.size()), TRUE) == CSTR_EQUAL;
+}
+
 class Win32FileSystem final : public platform::FileSystem {
  public:
   bool FileExists(const std::string& path) override {
@@ -197,6 +229,30 @@ class Win32FileSystem final : public platform::FileSystem {
     if (DeleteFileW(wide.c_str())) return true;
     SetFileAttributesW(wide.c_str(), attributes);
     return false;
+  }
+
+  bool RemoveFileExactly(const std::string& path) override {
+    const std::wstring wide = WidePath(path);
+    const HANDLE file =
+        CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool removed = false;
+    FILE_BASIC_INFO basic{};
+    if (NamesExactly(file, wide) &&
+        GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) &&
+        !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
+        basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+      }
+      FILE_DISPOSITION_INFO disposition{TRUE};
+      removed = SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                           sizeof disposition) != 0;
+    }
+    CloseHandle(file);
+    return removed;
   }
 
   void RenameFile(const std::string& from, const std::string& to) override {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/gbk.h"
 #include "base/path.h"
 
 namespace quenlo::testing {
@@ -140,6 +141,14 @@ bool FakeFileSystem::RemoveFile(const std::string& path) {
   std::error_code error;
   return FindDrive(path) != nullptr && fs::is_regular_file(NativePath(path)) &&
          !held_.contains(NativePath(path)) && fs::remove(NativePath(path), error);
+}
+
+bool FakeFileSystem::RemoveFileExactly(const std::string& path) {
+  // The system's name for the opened file differs from `path` where a folder on the way is a link.
+  for (std::size_t pos = 3; pos < path.size(); pos += GbkCharLength(path, pos)) {
+    if (path[pos] == '\\' && IsReparsePoint(path.substr(0, pos))) return false;
+  }
+  return !IsReparsePoint(path) && RemoveFile(path);
 }
 
 void FakeFileSystem::RenameFile(const std::string& from, const std::string& to) {

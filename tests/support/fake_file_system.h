@@ -32,6 +32,7 @@ class FakeFileSystem final : public platform::FileSystem {
     return true;
   }
   bool RemoveFile(const std::string& path) override;
+  bool RemoveFileExactly(const std::string& path) override;
   void RenameFile(const std::string& from, const std::string& to) override;
   bool RemoveFolder(const std::string& path) override;
   bool RemoveFileAtRestart(const std::string& path) override;

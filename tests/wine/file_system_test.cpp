@@ -331,6 +331,41 @@ TEST_F(RealFileSystemTest, NothingIsWrittenThroughALinkInsideTheGuardedFolder) {
   RemoveDirectoryA(target.c_str());
 }
 
+// A file is deleted exactly: by its name, read-only or not, and also by its short 8.3 name; not
+// through a folder that is a link to another place.
+TEST_F(RealFileSystemTest, ExactDeletionGoesNotThroughALink) {
+  const std::string plain = folder + "\\plain.dll";
+  const std::string readOnly = folder + "\\read-only.dll";
+  for (const std::string& path : {plain, readOnly}) std::ofstream(path, std::ios::binary) << "x";
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(files->RemoveFileExactly(plain));
+  EXPECT_TRUE(files->RemoveFileExactly(readOnly));
+  EXPECT_FALSE(files->FileExists(plain) || files->FileExists(readOnly));
+  EXPECT_FALSE(files->RemoveFileExactly(plain));  // gone already
+
+  const std::string longName = folder + "\\a long folder name";
+  CreateDirectoryA(longName.c_str(), nullptr);
+  std::ofstream(longName + "\\codec.dll", std::ios::binary) << "x";
+  char shortName[MAX_PATH] = {};
+  if (GetShortPathNameA(longName.c_str(), shortName, MAX_PATH) != 0) {
+    EXPECT_TRUE(files->RemoveFileExactly(std::string(shortName) + "\\codec.dll")) << shortName;
+  }
+  DeleteFileA((longName + "\\codec.dll").c_str());
+  RemoveDirectoryA(longName.c_str());
+
+  const std::string target = folder + "-target";
+  const std::string link = folder + "\\Codec";
+  CreateDirectoryA(target.c_str(), nullptr);
+  std::ofstream(target + "\\a.dll", std::ios::binary) << "x";
+  if (MakeFolderLink(link, target)) {
+    EXPECT_FALSE(files->RemoveFileExactly(link + "\\a.dll"));
+    EXPECT_TRUE(files->FileExists(target + "\\a.dll"));
+    RemoveFolderLink(link);
+  }
+  DeleteFileA((target + "\\a.dll").c_str());
+  RemoveDirectoryA(target.c_str());
+}
+
 // The access list of what is made where others may write: the system takes it for a new folder
 // and in place of an existing one's (Wine keeps neither, but refuses a list it cannot read).
 TEST_F(RealFileSystemTest, TheAdministratorsOnlyListIsTaken) {

@@ -11,6 +11,7 @@
 #include "install/install_sequence.h"
 #include "install/uninstall_entry.h"
 #include "install/uninstall_record_check.h"
+#include "platform/forwarding_file_system.h"
 #include "setup/startup.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
@@ -221,6 +222,30 @@ TEST_F(UninstallTest, NothingIsDeletedThroughALinkMadeInTheFolderSince) {
   EXPECT_EQ(result.kind, UninstallResult::Kind::Done);
   EXPECT_EQ(files.ReadFile("D:\\Elsewhere\\a.bmp"), "skin");
   EXPECT_FALSE(files.FileExists("D:\\Player\\Ini\\Default.ini"));  // the rest goes
+}
+
+// The same, made in the moment between the look at the folders on the way and the deletion: the
+// deletion itself finds that the file it opened is not the installation's.
+TEST_F(UninstallTest, ALinkMadeJustBeforeADeletionIsNotDeletedThrough) {
+  class Racer final : public platform::ForwardingFileSystem {
+   public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    bool RemoveFileExactly(const std::string& path) override {
+      if (path == "D:\\Player\\Skin\\a.bmp") {
+        auto& fake = static_cast<testing::FakeFileSystem&>(inner_);
+        fake.WriteFile("D:\\Elsewhere\\a.bmp", "skin");
+        std::filesystem::remove_all(fake.NativePath("D:\\Player\\Skin"));
+        fake.MakeFolderLink("D:\\Player\\Skin", "D:\\Elsewhere");
+      }
+      return inner_.RemoveFileExactly(path);
+    }
+  } racer(files);
+  boxes.Answer(platform::kAnswerYes);
+  boxes.Answer(platform::kAnswerOk);
+  EXPECT_EQ(RunUninstall({racer, registry, libraries, boxes, shell}, kFolder, kSelf).kind,
+            UninstallResult::Kind::Done);
+  EXPECT_EQ(files.ReadFile("D:\\Elsewhere\\a.bmp"), "skin");
+  EXPECT_TRUE(files.removalsAtRestart().empty());
 }
 
 // The installation folder may be writable by others; a record changed there (and checksummed
