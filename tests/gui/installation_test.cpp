@@ -26,6 +26,7 @@
 #include "demo/generator/clsid.h"
 #include "install/codec_registration.h"
 #include "install/media_extensions.h"
+#include "install/uninstall_record.h"
 #include "tests/gui/setup_program.h"
 #include "tests/gui/wizard_names.h"
 #include "tools/uidriver/driver.h"
@@ -52,6 +53,8 @@ constexpr const char* kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuenloBoFang";
 constexpr const char* kUninstallQuestion =
     "您确定要从计算机中完全删除 Quenlo播放 v2.0 Tesmar版 及其所有组件吗？";
+constexpr const char* kDamagedRecordNotice =
+    "Quenlo播放 的卸载记录已损坏，无法卸载。计算机上没有做任何更改。";
 constexpr const char* kUninstalledNotice = "Quenlo播放 v2.0 Tesmar版 已从您的计算机中删除。";
 
 fs::path Native(const std::string& gbk) { return fs::path(GbkToWide(gbk)); }
@@ -521,6 +524,33 @@ TEST_F(InstallationTest, NoAtTheUninstallQuestionChangesNothing) {
   EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.exe")));
   EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.rec")));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// Whoever may write the installation folder may change the record there (and checksum it again):
+// a line naming a file of theirs' choosing outside the folder. The uninstaller, elevated, refuses
+// the record whole and changes nothing.
+TEST_F(InstallationTest, ARecordChangedInTheFolderIsRefusedAndChangesNothing) {
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  FinishInstalling();
+  const std::string victim = std::string(kInstallRoot) + "-victim.txt";
+  WriteAll(Native(victim), "x");
+  const fs::path recordFile = Native(std::string(kInstallDir) + "\\UnInstall.rec");
+  std::ifstream in(recordFile, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  in.close();
+  uninstall::UninstallRecord record = uninstall::DecodeRecord(bytes);
+  record.files.push_back({victim, 1, 0x00790079});  // the Adler-32 of "x"
+  WriteAll(recordFile, uninstall::EncodeRecord(record));
+
+  driver_ = std::make_unique<Driver>();
+  driver_->Start(Native(std::string(kInstallDir) + "\\UnInstall.exe"));
+  const MessageBoxInfo notice = driver_->WaitMessageBox();
+  EXPECT_EQ(GbkToUtf8(notice.text), GbkToUtf8(kDamagedRecordNotice));
+  driver_->Answer(IDOK);
+  EXPECT_EQ(driver_->WaitExit(), 0u);
+  EXPECT_TRUE(fs::exists(Native(victim)));
+  ExpectCompleteInstallation();
+  fs::remove(Native(victim));
 }
 
 // A player still running when it is uninstalled: everything else goes, its file is deleted at
