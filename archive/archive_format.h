@@ -18,8 +18,10 @@
 //   1   255    name bytes: L bytes of GBK text, no terminator; the rest is filler
 //   256   8    stored size S, signed 64-bit little-endian: the data bytes just before the header
 //
-// There is no signature, directory, count or overall checksum. Readers walk the chain from the
-// end of the file backwards; the image record, whose data starts at offset 0, ends the walk. The
+// There is no signature, directory, count or overall checksum of the format's own. Readers walk
+// the chain from the end of the file backwards (from the start of the certificate table where an
+// Authenticode signer has appended one after the last header and named it in the image's PE
+// headers: signature.h); the image record, whose data starts at offset 0, ends the walk. The
 // records tile the file exactly: appending a file appends its data and then its header.
 //
 // Names are relative paths under one of two roots, "App\" (installation folder) and "Exe\"

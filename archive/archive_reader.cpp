@@ -1,5 +1,7 @@
 #include "archive/archive_reader.h"
 
+#include "archive/signature.h"
+
 namespace quenlo::archive {
 
 std::string PayloadRecord::Describe() const {
@@ -9,9 +11,16 @@ std::string PayloadRecord::Describe() const {
   return text;
 }
 
-ArchiveWalker::ArchiveWalker(ByteSource& source) : source_(source), total_(source.Size()) {}
+ArchiveWalker::ArchiveWalker(ByteSource& source) : source_(source), total_(source.Size()) {
+  try {
+    total_ = PayloadEnd(source);
+  } catch (...) {
+    fault_ = std::current_exception();  // the first Next() reports it
+  }
+}
 
 std::optional<PayloadRecord> ArchiveWalker::Next() {
+  if (fault_) std::rethrow_exception(fault_);
   if (imageSeen_) return std::nullopt;
   const std::size_t place = recordsRead_ + 1;
   const std::uint64_t left = total_ - consumed_;  // bytes before the part already consumed

@@ -1,4 +1,5 @@
-// Walks the payload archive from the end of the setup file back to the image record.
+// Walks the payload archive from the end of the setup file (or from where a signature appended to
+// it begins) back to the image record.
 //
 // Every way in which a chain can be broken is reported as an ArchiveError that names the record
 // (its place counted from the end of the file, and its name once known) and the offset at which
@@ -6,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -50,7 +52,8 @@ class ArchiveWalker {
   // the image record has been returned; throws ArchiveError on a broken chain.
   std::optional<PayloadRecord> Next();
 
-  // Bytes taken from the end of the file so far (the walk's 64-bit counter).
+  // Bytes taken from the end of the payload so far (the walk's 64-bit counter). The payload ends
+  // at the file's end, or where the certificate table of a signed file begins (signature.h).
   std::uint64_t consumed() const { return consumed_; }
   std::uint64_t total() const { return total_; }
   // True once the image record has been returned: the walk is complete.
@@ -59,6 +62,7 @@ class ArchiveWalker {
  private:
   ByteSource& source_;
   std::uint64_t total_;
+  std::exception_ptr fault_;  // a certificate table no signer would leave
   std::uint64_t consumed_ = 0;
   std::size_t recordsRead_ = 0;
   bool imageSeen_ = false;

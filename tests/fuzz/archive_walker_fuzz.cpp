@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using quenlo::MemorySource;
   MemorySource source({data, size});
   ArchiveWalker walker(source);
-  std::uint64_t expectedEnd = size;  // where the next record must end
+  std::uint64_t expectedEnd = walker.total();  // where the next record must end (a signature after)
   try {
     while (auto record = walker.Next()) {
       if (record->headerOffset + kHeaderSize != expectedEnd) std::abort();
