@@ -93,4 +93,15 @@ std::string ReplaceAllIgnoringCase(std::string_view text, std::string_view patte
   return result;
 }
 
+bool IsSameFolder(std::string_view a, std::string_view b) {
+  return EqualsIgnoringCase(EnsureTrailingBackslash(a), EnsureTrailingBackslash(b));
+}
+
+bool IsInsideFolder(std::string_view path, std::string_view folder) {
+  if (folder.empty()) return false;
+  const std::string prefix = UpperCaseAscii(EnsureTrailingBackslash(folder));
+  const std::string upper = UpperCaseAscii(path);
+  return upper.size() > prefix.size() && upper.starts_with(prefix);
+}
+
 }  // namespace quenlo

@@ -35,6 +35,14 @@ bool EndsWithBackslash(std::string_view path);
 // otherwise; an empty path stays empty.
 std::string EnsureTrailingBackslash(std::string_view path);
 
+// True when `a` and `b` name the same folder: ASCII letters compared without case, one trailing
+// backslash either way ("C:\App" and "c:\app\").
+bool IsSameFolder(std::string_view a, std::string_view b);
+
+// True when `path` lies below `folder`, at any depth (ASCII letters compared without case); never
+// for an empty `folder`.
+bool IsInsideFolder(std::string_view path, std::string_view folder);
+
 // ASCII letters upper-cased in single-byte characters; trail bytes are left alone.
 std::string UpperCaseAscii(std::string_view text);
 

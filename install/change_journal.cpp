@@ -101,11 +101,9 @@ std::string ChangeJournal::MoveAside(const std::string& destination) {
 }
 
 bool ChangeJournal::Created(const std::string& folder) {
-  std::string wanted = folder;
-  if (EndsWithBackslash(wanted)) wanted.pop_back();
   std::lock_guard lock(mutex_);
   return std::any_of(changes_.begin(), changes_.end(), [&](const Change& change) {
-    return change.kind == Change::Kind::Folder && EqualsIgnoringCase(change.path, wanted);
+    return change.kind == Change::Kind::Folder && IsSameFolder(change.path, folder);
   });
 }
 

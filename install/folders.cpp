@@ -41,22 +41,17 @@ std::string GetProgramFilesDir(platform::Registry& registry) {
 }
 
 bool IsInProgramFiles(platform::Registry& registry, const std::string& path) {
-  const std::string upper = UpperCaseAscii(EnsureTrailingBackslash(path));
   for (const char* name : {"ProgramFilesDir", "ProgramW6432Dir"}) {
-    const std::string folder = CurrentVersionText(registry, name);
-    if (folder.empty()) continue;
-    const std::string prefix = UpperCaseAscii(EnsureTrailingBackslash(folder));
-    if (upper.size() > prefix.size() && upper.starts_with(prefix)) return true;
+    if (IsInsideFolder(path, CurrentVersionText(registry, name))) return true;
   }
   return false;
 }
 
 std::string LinkedFolderOnTheWay(platform::FileSystem& files, const std::string& guardedFolder,
                                  const std::string& path) {
-  if (guardedFolder.empty()) return {};
-  const std::string prefix = UpperCaseAscii(EnsureTrailingBackslash(guardedFolder));
-  if (!UpperCaseAscii(path).starts_with(prefix)) return {};
-  for (std::size_t pos = prefix.size(); pos < path.size(); pos += GbkCharLength(path, pos)) {
+  if (!IsInsideFolder(path, guardedFolder)) return {};
+  const std::size_t below = EnsureTrailingBackslash(guardedFolder).size();
+  for (std::size_t pos = below; pos < path.size(); pos += GbkCharLength(path, pos)) {
     if (GbkCharLength(path, pos) != 1 || path[pos] != '\\') continue;
     const std::string folder = path.substr(0, pos);
     if (files.IsReparsePoint(folder)) return folder;

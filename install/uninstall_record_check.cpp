@@ -59,21 +59,6 @@ std::string PathProblem(std::string_view path, bool folder) {
   return componentProblem();
 }
 
-std::string WithBackslash(const std::string& folder) {
-  return UpperCaseAscii(EnsureTrailingBackslash(folder));
-}
-
-// `path` lies below `folder` (at any depth).
-bool IsInside(const std::string& path, const std::string& folder) {
-  const std::string prefix = WithBackslash(folder);
-  const std::string upper = UpperCaseAscii(path);
-  return upper.size() > prefix.size() && upper.starts_with(prefix);
-}
-
-bool IsSameFolder(const std::string& a, const std::string& b) {
-  return WithBackslash(a) == WithBackslash(b);
-}
-
 bool IsMediaExtension(const std::string& extension) {
   const auto& all = MediaExtensions();
   return std::any_of(all.begin(), all.end(),
@@ -126,7 +111,7 @@ std::optional<std::string> RecordProblem(const UninstallRecord& record,
     if (const std::string problem = PathProblem(file.path, false); !problem.empty()) {
       return fault("the file", file.path, problem);
     }
-    if (!IsInside(file.path, folder)) {
+    if (!IsInsideFolder(file.path, folder)) {
       return fault("the file", file.path, "is not inside the installation folder");
     }
   }
@@ -140,8 +125,8 @@ std::optional<std::string> RecordProblem(const UninstallRecord& record,
     if (const std::string problem = PathProblem(created, true); !problem.empty()) {
       return fault("the folder", created, problem);
     }
-    if (!IsSameFolder(created, folder) && !IsInside(created, folder) &&
-        !IsInside(folder, created)) {
+    if (!IsSameFolder(created, folder) && !IsInsideFolder(created, folder) &&
+        !IsInsideFolder(folder, created)) {
       return fault("the folder", created, "is neither the installation folder, in it nor above it");
     }
   }

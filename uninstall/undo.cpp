@@ -19,17 +19,13 @@ namespace {
 using platform::RegistryRoot;
 using platform::RegistryValue;
 
-bool SamePath(const std::string& a, const std::string& b) {
-  return EqualsIgnoringCase(EnsureTrailingBackslash(a), EnsureTrailingBackslash(b));
-}
-
 // A key of this installation's: gone already, or its `value` names no other folder.
 bool NamesThisInstallation(platform::Registry& registry, RegistryRoot root, const char* path,
                            const char* value, const std::string& installFolder) {
   const auto key = registry.Open(root, path, /*create=*/false);
   if (!key) return true;
   const RegistryValue folder = key->Read(value);
-  return !folder.IsString() || folder.text.empty() || SamePath(folder.text, installFolder);
+  return !folder.IsString() || folder.text.empty() || IsSameFolder(folder.text, installFolder);
 }
 
 void RemoveLinks(platform::FileSystem& files, const UninstallRecord& record) {
@@ -83,10 +79,7 @@ void RemoveFolders(platform::FileSystem& files, const UninstallRecord& record,
     if (!LinkedFolderOnTheWay(files, installFolder, folder).empty())
       continue;  // not through a link
     if (!files.FolderExists(folder) || files.RemoveFolder(folder)) continue;
-    const std::string prefix = UpperCaseAscii(EnsureTrailingBackslash(folder));
-    const auto inside = [&prefix](const std::string& path) {
-      return UpperCaseAscii(path).starts_with(prefix);
-    };
+    const auto inside = [&folder](const std::string& path) { return IsInsideFolder(path, folder); };
     if (std::any_of(result.leftForRestart.begin(), result.leftForRestart.end(), inside) &&
         files.RemoveFileAtRestart(folder)) {
       result.leftForRestart.push_back(folder);
@@ -156,7 +149,7 @@ UninstallResult RunUninstall(const UninstallPlatform& platform, const std::strin
   // one behind a folder that has become a link to another place: nothing is done through a link.
   std::map<std::string, bool> unchanged;  // upper-cased path
   for (const InstalledFile& file : record.files) {
-    if (SamePath(file.path, self) || !files.FileExists(file.path)) continue;
+    if (IsSameFolder(file.path, self) || !files.FileExists(file.path)) continue;
     if (!LinkedFolderOnTheWay(files, installFolder, file.path).empty()) {
       unchanged[UpperCaseAscii(file.path)] = false;
       result.keptFiles.push_back(file.path);

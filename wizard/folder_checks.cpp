@@ -84,16 +84,9 @@ bool Ask(const FolderPage& page, const std::string& question) {
                                  platform::kQuestionFlags) == platform::kAnswerYes;
 }
 
-std::string_view WithoutTrailingBackslashes(std::string_view path) {
-  while (EndsWithBackslash(path)) path.remove_suffix(1);
-  return path;
-}
-
 // The folder of the earlier installation, whatever the letter case and trailing backslashes.
 bool IsEarlierInstallationFolder(const SetupSession& session, std::string_view folder) {
-  return !session.ExistingAppPath.empty() &&
-         EqualsIgnoringCase(WithoutTrailingBackslashes(folder),
-                            WithoutTrailingBackslashes(session.ExistingAppPath));
+  return !session.ExistingAppPath.empty() && IsSameFolder(folder, session.ExistingAppPath);
 }
 
 }  // namespace

@@ -214,7 +214,7 @@ class Win32FileSystem final : public platform::FileSystem {
   }
 
   bool RestrictToAdministrators(const std::string& path) override {
-    return AdministratorsOnly().ApplyTo(WidePath(path));
+    return administratorsOnly_.ApplyTo(WidePath(path));
   }
 
   bool RemoveFile(const std::string& path) override {
@@ -320,6 +320,9 @@ class Win32FileSystem final : public platform::FileSystem {
       return std::nullopt;
     return platform::DiskSpace{forCaller.QuadPart, total.QuadPart, free.QuadPart};
   }
+
+ private:
+  AdministratorsOnly administratorsOnly_;  // made once: every folder and file gets the same
 };
 
 }  // namespace
