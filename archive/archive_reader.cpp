@@ -1,8 +1,42 @@
 #include "archive/archive_reader.h"
 
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "archive/pe_image.h"
 #include "archive/signature.h"
 
 namespace quenlo::archive {
+namespace {
+
+// Whether the image record's header stands at `offset`: an empty name and the offset itself as
+// the stored size (the image's data runs from offset 0 up to its header).
+bool ImageHeaderAt(ByteSource& source, std::uint64_t offset) {
+  if (offset == 0 || offset > source.Size() || source.Size() - offset < kHeaderSize) return false;
+  HeaderBytes bytes;
+  source.ReadAt(offset, bytes.data(), bytes.size());
+  const RecordHeader header = DecodeHeader(bytes);
+  return header.IsImage() && header.storedSize == static_cast<std::int64_t>(offset);
+}
+
+// Why a file whose chain is broken is no setup file at all, rather than a damaged one: it is
+// empty, it does not begin with a program, or it is a Windows program that has no image record
+// where its image ends. Nothing when it may be a damaged setup file (an image that is no full PE
+// is given the benefit of the doubt: its own end cannot be told).
+std::optional<std::string> NotASetupFile(ByteSource& source) {
+  if (source.Size() == 0) return "the file is empty";
+  if (!BeginsWithMz(source)) return "it does not begin with a Windows program image";
+  const std::optional<PeImage> image = ReadPeImage(source);
+  if (!image || ImageHeaderAt(source, image->sectionsEnd) ||
+      ImageHeaderAt(source, image->symbolsEnd)) {
+    return std::nullopt;
+  }
+  return "a Windows program with no payload records after its image (or a setup file cut off "
+         "before its first record)";
+}
+
+}  // namespace
 
 std::string PayloadRecord::Describe() const {
   std::string text = "record " + std::to_string(placeFromEnd) + " from the end (";
@@ -10,6 +44,9 @@ std::string PayloadRecord::Describe() const {
   text += ", header at offset " + std::to_string(headerOffset) + ")";
   return text;
 }
+
+ArchiveWalker::ArchiveWalker(ByteSource& source, std::uint64_t end)
+    : source_(source), total_(std::min(end, source.Size())) {}
 
 ArchiveWalker::ArchiveWalker(ByteSource& source) : source_(source), total_(source.Size()) {
   try {
@@ -20,6 +57,19 @@ ArchiveWalker::ArchiveWalker(ByteSource& source) : source_(source), total_(sourc
 }
 
 std::optional<PayloadRecord> ArchiveWalker::Next() {
+  try {
+    return NextRecord();
+  } catch (const ArchiveError&) {
+    // A chain that broke is either a damaged setup file, whose precise message stands, or no
+    // setup file at all.
+    if (std::optional<std::string> reason = NotASetupFile(source_)) {
+      throw ArchiveError("not a setup file: " + *reason, 0);
+    }
+    throw;
+  }
+}
+
+std::optional<PayloadRecord> ArchiveWalker::NextRecord() {
   if (fault_) std::rethrow_exception(fault_);
   if (imageSeen_) return std::nullopt;
   const std::size_t place = recordsRead_ + 1;

@@ -47,9 +47,13 @@ struct PayloadRecord {
 class ArchiveWalker {
  public:
   explicit ArchiveWalker(ByteSource& source);
+  // Walks the chain that ends at `end` (at most the source's size), wherever the file ends.
+  ArchiveWalker(ByteSource& source, std::uint64_t end);
 
   // The next record in reading order, the last record of the file first. Returns nothing once
-  // the image record has been returned; throws ArchiveError on a broken chain.
+  // the image record has been returned; throws ArchiveError on a broken chain, whose message
+  // begins "not a setup file: " when the file is none (empty, no program at its front, or a
+  // Windows program with no records after its image).
   std::optional<PayloadRecord> Next();
 
   // Bytes taken from the end of the payload so far (the walk's 64-bit counter). The payload ends
@@ -60,6 +64,8 @@ class ArchiveWalker {
   bool AtEnd() const { return imageSeen_; }
 
  private:
+  std::optional<PayloadRecord> NextRecord();
+
   ByteSource& source_;
   std::uint64_t total_;
   std::exception_ptr fault_;  // a certificate table no signer would leave

@@ -1,65 +1,16 @@
 #include "archive/signature.h"
 
-#include <array>
+#include <string>
 
 #include "archive/archive_reader.h"
+#include "archive/pe_image.h"
 
 namespace quenlo::archive {
-namespace {
-
-// The PE layout, as far as the certificate table needs it.
-constexpr std::uint64_t kNewHeaderPointer = 0x3C;  // e_lfanew in the MS-DOS header
-constexpr std::uint64_t kCoffHeaderSize = 24;      // "PE\0\0" and the file header
-constexpr std::uint16_t kPe32 = 0x10B;
-constexpr std::uint16_t kPe32Plus = 0x20B;
-constexpr std::uint32_t kCertificateDirectory = 4;
-
-std::uint32_t Little32(const unsigned char* bytes) {
-  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-         std::uint32_t{bytes[3]} << 24;
-}
-
-std::uint16_t Little16(const unsigned char* bytes) {
-  return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-// Reads `size` bytes at `offset` when the source holds them all.
-template <std::size_t N>
-bool ReadIfThere(ByteSource& source, std::uint64_t offset, std::array<unsigned char, N>& bytes) {
-  const std::uint64_t total = source.Size();
-  if (offset > total || N > total - offset) return false;
-  source.ReadAt(offset, bytes.data(), N);
-  return true;
-}
-
-}  // namespace
 
 std::optional<CertificateTable> FindCertificateTable(ByteSource& source) {
-  std::array<unsigned char, 64> dos{};
-  if (!ReadIfThere(source, 0, dos) || dos[0] != 'M' || dos[1] != 'Z') return std::nullopt;
-  const std::uint64_t pe = Little32(dos.data() + kNewHeaderPointer);
-  std::array<unsigned char, kCoffHeaderSize + 2> coff{};
-  if (!ReadIfThere(source, pe, coff) || coff[0] != 'P' || coff[1] != 'E' || coff[2] != 0 ||
-      coff[3] != 0) {
-    return std::nullopt;
-  }
-  const std::uint16_t optionalSize = Little16(coff.data() + 20);
-  const std::uint16_t magic = Little16(coff.data() + kCoffHeaderSize);
-  if (magic != kPe32 && magic != kPe32Plus) return std::nullopt;
-  const std::uint64_t countAt = magic == kPe32 ? 92 : 108;  // NumberOfRvaAndSizes
-  const std::uint64_t directoriesAt = countAt + 4;
-  const std::uint64_t entryAt = directoriesAt + 8 * kCertificateDirectory;
-  if (optionalSize < entryAt + 8) return std::nullopt;
-  std::array<unsigned char, 4> count{};
-  std::array<unsigned char, 8> entry{};
-  const std::uint64_t optional = pe + kCoffHeaderSize;
-  if (!ReadIfThere(source, optional + countAt, count) ||
-      Little32(count.data()) <= kCertificateDirectory ||
-      !ReadIfThere(source, optional + entryAt, entry)) {
-    return std::nullopt;
-  }
-  const CertificateTable table{Little32(entry.data()), Little32(entry.data() + 4)};
-  if (table.size == 0) return std::nullopt;  // not signed
+  const std::optional<PeImage> image = ReadPeImage(source);
+  if (!image || !image->hasCertificateEntry || image->certificateSize == 0) return std::nullopt;
+  const CertificateTable table{image->certificateOffset, image->certificateSize};
   const std::uint64_t total = source.Size();
   const std::string where = "the image's certificate table (" + std::to_string(table.size) +
                             " bytes at offset " + std::to_string(table.offset) + ")";
@@ -68,15 +19,43 @@ std::optional<CertificateTable> FindCertificateTable(ByteSource& source) {
                            " bytes): the file was changed after it was signed",
                        table.offset);
   }
-  if (table.offset < optional + entryAt + 8) {
+  if (table.offset < image->headersEnd) {
     throw ArchiveError(where + " begins inside the image's own headers", table.offset);
   }
   return table;
 }
 
+namespace {
+
+// Whether the chain of records that ends at `end` walks back to the image record (headers only).
+bool ChainWalksFrom(ByteSource& source, std::uint64_t end) {
+  ArchiveWalker walker(source, end);
+  try {
+    while (walker.Next()) {
+    }
+    return true;
+  } catch (const ArchiveError&) {
+    return false;
+  }
+}
+
+}  // namespace
+
 std::uint64_t PayloadEnd(ByteSource& source) {
   const std::optional<CertificateTable> table = FindCertificateTable(source);
-  return table ? table->offset : source.Size();
+  if (!table) return source.Size();
+  // The table starts at a multiple of 8 bytes: a signer pads the file with up to 7 zero bytes
+  // first. Which zero bytes are padding and which end the last header's stored size only the
+  // chain tells: the true end is the one from which it walks back to the image record.
+  for (std::uint64_t padding = 0; padding < 8 && padding <= table->offset; ++padding) {
+    if (padding > 0) {
+      unsigned char byte = 0;
+      source.ReadAt(table->offset - padding, &byte, 1);
+      if (byte != 0) break;
+    }
+    if (ChainWalksFrom(source, table->offset - padding)) return table->offset - padding;
+  }
+  return table->offset;  // a broken chain: the walk from here says where it breaks
 }
 
 }  // namespace quenlo::archive

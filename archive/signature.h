@@ -24,8 +24,9 @@ struct CertificateTable {
 // image's headers: no signer puts it there.
 std::optional<CertificateTable> FindCertificateTable(ByteSource& source);
 
-// Where the last record ends: the certificate table's offset in a signed file, else the file's
-// size. Throws as FindCertificateTable does.
+// Where the last record ends: in a signed file just before the certificate table and the zero
+// bytes a signer pads the file with to align the table; else the file's size. Throws as
+// FindCertificateTable does.
 std::uint64_t PayloadEnd(ByteSource& source);
 
 }  // namespace quenlo::archive

@@ -84,9 +84,14 @@ void ReplacingFile::Write(const void* data, std::size_t size) {
   if (!file_) throw IoError("cannot write to " + NativeNameToConsole(temporary_));
 }
 
-void ReplacingFile::Commit() {
+void ReplacingFile::Close() {
+  if (!file_.is_open()) return;
   file_.close();
   if (file_.fail()) throw IoError("cannot finish writing " + NativeNameToConsole(temporary_));
+}
+
+void ReplacingFile::Commit() {
+  Close();
   std::error_code error;
   std::filesystem::rename(temporary_, destination_, error);
   if (error) {

@@ -40,7 +40,10 @@ class ReplacingFile final : public ByteSink {
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
   void Write(const void* data, std::size_t size) override;
-  // Flushes and closes the temporary file and renames it over the destination.
+  // Flushes and closes the temporary file, so that another program may take it over (a signer
+  // writing its output there); nothing more may be written.
+  void Close();
+  // Closes the temporary file if still open and renames it over the destination.
   void Commit();
 
   const std::filesystem::path& temporaryPath() const { return temporary_; }

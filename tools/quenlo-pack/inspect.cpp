@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "archive/signature.h"
 #include "platform/text_encoding.h"
 #include "tools/quenlo-pack/progress.h"
 #include "tools/quenlo-pack/record_names.h"
@@ -50,6 +51,12 @@ ArchiveTotals InflateEach(ByteSource& source, const std::vector<PayloadRecord>& 
     totals.inflated += inflated;
   }
   return totals;
+}
+
+// The size of a signed file's certificate table, read after its chain proved sound.
+std::uint64_t CertificateBytes(ByteSource& source) {
+  const std::optional<archive::CertificateTable> table = archive::FindCertificateTable(source);
+  return table ? table->size : 0;
 }
 
 }  // namespace
@@ -101,13 +108,18 @@ std::uint64_t InflateRecord(ByteSource& source, const PayloadRecord& record,
 ArchiveTotals List(ByteSource& source, std::ostream& out, std::ostream* progressOut) {
   const std::vector<PayloadRecord> records = ReadChain(source);
   Progress progress(progressOut, records.size() - 1, NamedStoredBytes(records));
-  const ArchiveTotals totals = InflateEach(
+  ArchiveTotals totals = InflateEach(
       source, records, progress, [&](const PayloadRecord& record, std::uint64_t inflated) {
         progress.Clear();
         out << ListLine(static_cast<std::uint64_t>(record.storedSize), inflated,
                         record.IsImage() ? "(image)" : platform::GbkToConsole(record.name));
         if (progressOut != nullptr) out.flush();  // keep the lines and the progress line apart
       });
+  totals.certificateBytes = CertificateBytes(source);
+  if (totals.certificateBytes != 0) {
+    out << "signed: a certificate table of " << totals.certificateBytes
+        << " bytes after the records (its certificates are for Windows to check)\n";
+  }
   out << "totals: " << totals.records << " records, " << totals.stored << " bytes stored, "
       << totals.inflated << " bytes inflated\n";
   return totals;
@@ -117,7 +129,10 @@ ArchiveTotals Verify(ByteSource& source, std::ostream* progressOut) {
   const std::vector<PayloadRecord> records = ReadChain(source);
   CheckNames(records);
   Progress progress(progressOut, records.size() - 1, NamedStoredBytes(records));
-  return InflateEach(source, records, progress, [](const PayloadRecord&, std::uint64_t) {});
+  ArchiveTotals totals =
+      InflateEach(source, records, progress, [](const PayloadRecord&, std::uint64_t) {});
+  totals.certificateBytes = CertificateBytes(source);
+  return totals;
 }
 
 }  // namespace quenlo::packer

@@ -31,13 +31,15 @@ std::uint64_t InflateRecord(ByteSource& source, const archive::PayloadRecord& re
                             const archive::InflatedPiece& sink);
 
 struct ArchiveTotals {
-  std::size_t records = 0;     // the image record included
-  std::uint64_t stored = 0;    // all stored sizes, the image's included
-  std::uint64_t inflated = 0;  // all inflated sizes; the image counts with its own size
+  std::size_t records = 0;             // the image record included
+  std::uint64_t stored = 0;            // all stored sizes, the image's included
+  std::uint64_t inflated = 0;          // all inflated sizes; the image counts with its own size
+  std::uint64_t certificateBytes = 0;  // the signature's certificate table; 0 when unsigned
 };
 
 // Writes one line per record in file order, "stored inflated name" with the image record shown
-// as "(image)" (its data is stored as it is, so both sizes are the same), then a totals line.
+// as "(image)" (its data is stored as it is, so both sizes are the same), then a line on the
+// signature when the file is signed, then a totals line.
 ArchiveTotals List(ByteSource& source, std::ostream& out, std::ostream* progress);
 
 // Checks the whole archive: the chain, every name, every stream (zlib checks its Adler-32).

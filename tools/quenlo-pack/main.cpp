@@ -21,6 +21,7 @@
 #include "tools/quenlo-pack/file_io.h"
 #include "tools/quenlo-pack/inspect.h"
 #include "tools/quenlo-pack/pack.h"
+#include "tools/quenlo-pack/sign.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitBadData = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitIo = 3;
+constexpr int kExitSigning = 4;
 
 constexpr const char* kHelp =
     "Usage: quenlo-pack COMMAND [ARGUMENTS]\n"
@@ -40,10 +42,14 @@ constexpr const char* kHelp =
     "      Build SETUP.exe from the stub image and the folders DIR/App (installed into the\n"
     "      installation folder) and DIR/Exe (installed into the system folder). Files are\n"
     "      compressed on N threads (default: one per core); the output is the same for any N.\n"
+    "      --sign-with CERT KEY signs every .exe of the folder, then the setup file, through\n"
+    "      osslsigncode (CERT: the certificate chain, KEY: its unencrypted private key).\n"
     "  list SETUP.exe\n"
-    "      One line per record in file order: stored size, inflated size, name; then totals.\n"
+    "      One line per record in file order: stored size, inflated size, name; then the\n"
+    "      signature's size when the file is signed, and totals.\n"
     "  verify SETUP.exe\n"
-    "      Check the record chain, every name and every stream.\n"
+    "      Check the record chain, every name and every stream, and tell whether the file is\n"
+    "      signed (the certificates themselves are for Windows to check).\n"
     "  extract SETUP.exe --to DIR\n"
     "      Write the App and Exe trees under DIR.\n"
     "  help\n"
@@ -57,7 +63,8 @@ constexpr const char* kHelp =
     "  0  success\n"
     "  1  broken or invalid data (a damaged setup file, a folder that cannot be packed)\n"
     "  2  usage error (unknown command or option, missing value)\n"
-    "  3  input/output error (a file that cannot be read or written)\n";
+    "  3  input/output error (a file that cannot be read or written)\n"
+    "  4  signing failed (osslsigncode missing, or it refused the certificate, key or file)\n";
 
 class UsageError : public std::runtime_error {
  public:
@@ -66,14 +73,26 @@ class UsageError : public std::runtime_error {
 
 std::string Text(const fs::path& argument) { return platform::NativeNameToConsole(argument); }
 
-// One command's arguments: options with a value, keyed by their long name, and operands.
+// How an option is spelt on the command line: its long name and how many values follow it.
+struct OptionSpec {
+  OptionSpec(const char* longName, std::size_t valueCount = 1)
+      : name(longName), values(valueCount) {}
+  std::string name;
+  std::size_t values;
+};
+
+// One command's arguments: the values of each option, keyed by its long name, and operands.
 struct CommandLine {
-  std::map<std::string, fs::path> options;
+  std::map<std::string, std::vector<fs::path>> options;
   std::vector<fs::path> operands;
 
   std::optional<fs::path> Option(const std::string& name) const {
     const auto found = options.find(name);
-    return found == options.end() ? std::nullopt : std::optional(found->second);
+    return found == options.end() ? std::nullopt : std::optional(found->second.front());
+  }
+  const std::vector<fs::path>* Values(const std::string& name) const {
+    const auto found = options.find(name);
+    return found == options.end() ? nullptr : &found->second;
   }
   fs::path Required(const std::string& name, const std::string& command) const {
     auto value = Option(name);
@@ -82,9 +101,9 @@ struct CommandLine {
   }
 };
 
-// `valueOptions` maps every accepted spelling ("-o", "--output") to the long name ("output").
+// `valueOptions` maps every accepted spelling ("-o", "--output") to the option it spells.
 CommandLine ParseCommand(const std::string& command, const std::vector<fs::path>& arguments,
-                         const std::map<std::string, std::string>& valueOptions,
+                         const std::map<std::string, OptionSpec>& valueOptions,
                          std::size_t operandCount) {
   CommandLine line;
   bool optionsEnded = false;
@@ -104,17 +123,24 @@ CommandLine ParseCommand(const std::string& command, const std::vector<fs::path>
     if (option == valueOptions.end()) {
       throw UsageError("unknown option " + spelling + " for " + command);
     }
-    fs::path value;
+    std::vector<fs::path> values;
     if (equals != std::string::npos) {
       const auto& native = arguments[i].native();
-      value = native.substr(native.find(static_cast<fs::path::value_type>('=')) + 1);
-    } else if (i + 1 < arguments.size()) {
-      value = arguments[++i];
-    } else {
-      throw UsageError("option " + spelling + " needs a value");
+      values.emplace_back(native.substr(native.find(static_cast<fs::path::value_type>('=')) + 1));
     }
-    if (value.empty()) throw UsageError("option " + spelling + " needs a value");
-    if (!line.options.emplace(option->second, value).second) {
+    while (values.size() < option->second.values) {
+      if (i + 1 >= arguments.size()) {
+        throw UsageError("option " + spelling + " needs " +
+                         (option->second.values == 1
+                              ? std::string("a value")
+                              : std::to_string(option->second.values) + " values"));
+      }
+      values.push_back(arguments[++i]);
+    }
+    for (const fs::path& value : values) {
+      if (value.empty()) throw UsageError("option " + spelling + " needs a value");
+    }
+    if (!line.options.emplace(option->second.name, std::move(values)).second) {
       throw UsageError("option " + spelling + " is given twice");
     }
   }
@@ -154,17 +180,25 @@ int RunPack(const std::vector<fs::path>& arguments) {
                                          {"--from", "from"},
                                          {"-o", "output"},
                                          {"--output", "output"},
-                                         {"--threads", "threads"}},
+                                         {"--threads", "threads"},
+                                         {"--sign-with", {"sign-with", 2}}},
                                         0);
   packer::PackOptions options;
   options.image = line.Required("image", "pack");
   options.from = line.Required("from", "pack");
   options.output = line.Required("output", "pack");
   if (auto threads = line.Option("threads")) options.threads = ParseThreads(*threads);
+  if (const std::vector<fs::path>* signing = line.Values("sign-with")) {
+    options.signing = packer::SigningKey{(*signing)[0], (*signing)[1]};
+  }
   options.progress = ProgressStream();
   const packer::PackSummary summary = packer::Pack(options);
   std::cout << Text(options.output) << ": " << summary.files << " files, " << summary.contentBytes
-            << " bytes packed into " << summary.outputBytes << " bytes\n";
+            << " bytes packed into " << summary.outputBytes << " bytes";
+  if (options.signing) {
+    std::cout << ", signed with " << summary.programsSigned << " of its programs";
+  }
+  std::cout << "\n";
   return kExitOk;
 }
 
@@ -180,9 +214,9 @@ int RunVerify(const std::vector<fs::path>& arguments) {
   packer::PathSource source(archive);
   const packer::ArchiveTotals totals =
       WithArchiveName(archive, [&] { return packer::Verify(source, ProgressStream()); });
-  std::cout << Text(archive) << ": sound, " << totals.records << " records (the image and "
-            << totals.records - 1 << " files), " << totals.stored << " bytes stored, "
-            << totals.inflated << " bytes inflated\n";
+  std::cout << Text(archive) << ": sound, " << (totals.certificateBytes != 0 ? "signed, " : "")
+            << totals.records << " records (the image and " << totals.records - 1 << " files), "
+            << totals.stored << " bytes stored, " << totals.inflated << " bytes inflated\n";
   return kExitOk;
 }
 
@@ -245,6 +279,8 @@ int main(int argc, char** argv) {
     return Fail(kExitBadData, error.what());
   } catch (const packer::InputError& error) {
     return Fail(kExitBadData, error.what());
+  } catch (const packer::SigningError& error) {
+    return Fail(kExitSigning, error.what());
   } catch (const IoError& error) {
     return Fail(kExitIo, error.what());
   } catch (const fs::filesystem_error& error) {

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <utility>
 
 #include "archive/archive_writer.h"
+#include "archive/pe_image.h"
 #include "base/path.h"
 #include "platform/text_encoding.h"
 #include "tools/quenlo-pack/file_io.h"
+#include "tools/quenlo-pack/inspect.h"
 #include "tools/quenlo-pack/parallel_compress.h"
 #include "tools/quenlo-pack/progress.h"
 #include "tools/quenlo-pack/record_names.h"
@@ -66,6 +69,42 @@ std::vector<PackEntry> CollectGroup(const fs::path& from, const fs::path& root) 
   return group;
 }
 
+// A stub that was signed on its own would carry a certificate table that no longer ends the file
+// once the records follow it: Windows would call the signature broken and the walk would refuse
+// the file.
+void RefuseSignedImage(const std::vector<unsigned char>& image, const fs::path& path) {
+  MemorySource source(image);
+  const std::optional<archive::PeImage> pe = archive::ReadPeImage(source);
+  if (pe && pe->certificateSize != 0) {
+    throw InputError(NativeNameToConsole(path) +
+                     ": the image is signed; pack the unsigned image and sign the setup file "
+                     "(--sign-with), which covers the image too");
+  }
+}
+
+bool IsProgram(const std::string& name) {
+  return name.size() > 4 && UpperCaseAscii(name.substr(name.size() - 4)) == ".EXE";
+}
+
+// Signs every program among `entries` into a temporary file beside the output, which `copies`
+// keeps until the packing ends, and packs that copy instead. Returns how many were signed.
+std::size_t SignPrograms(const SigningKey& key, const fs::path& output,
+                         std::vector<PackEntry>& entries,
+                         std::vector<std::unique_ptr<ReplacingFile>>& copies) {
+  std::size_t signedCount = 0;
+  for (PackEntry& entry : entries) {
+    if (!IsProgram(entry.name)) continue;
+    copies.push_back(std::make_unique<ReplacingFile>(output));
+    copies.back()->Close();
+    const fs::path& copy = copies.back()->temporaryPath();
+    SignProgram(key, entry.path, copy);
+    entry.path = copy;
+    entry.size = fs::file_size(copy);
+    ++signedCount;
+  }
+  return signedCount;
+}
+
 }  // namespace
 
 std::vector<PackEntry> CollectEntries(const fs::path& from) {
@@ -118,9 +157,15 @@ std::vector<PackEntry> CollectEntries(const fs::path& from) {
 PackSummary Pack(const PackOptions& options) {
   std::vector<unsigned char> image = ReadWholeFile(options.image);
   if (image.empty()) throw InputError(NativeNameToConsole(options.image) + ": the image is empty");
-  const std::vector<PackEntry> entries = CollectEntries(options.from);
+  RefuseSignedImage(image, options.image);
+  std::vector<PackEntry> entries = CollectEntries(options.from);
 
   PackSummary summary;
+  std::vector<std::unique_ptr<ReplacingFile>> signedPrograms;  // removed when the packing ends
+  if (options.signing) {
+    summary.programsSigned =
+        SignPrograms(*options.signing, options.output, entries, signedPrograms);
+  }
   summary.files = entries.size();
   for (const PackEntry& entry : entries) summary.contentBytes += entry.size;
 
@@ -145,8 +190,22 @@ PackSummary Pack(const PackOptions& options) {
   CompressInOrder(plan);
   progress.Clear();
 
-  output.Commit();
   summary.outputBytes = writer.bytesWritten();
+  if (!options.signing) {
+    output.Commit();
+    return summary;
+  }
+  output.Close();
+  ReplacingFile signedOutput(options.output);
+  signedOutput.Close();
+  SignProgram(*options.signing, output.temporaryPath(), signedOutput.temporaryPath());
+  {
+    // The signer must have put its table where the walk looks for it.
+    PathSource check(signedOutput.temporaryPath());
+    ReadChain(check);
+  }
+  summary.outputBytes = fs::file_size(signedOutput.temporaryPath());
+  signedOutput.Commit();
   return summary;
 }
 

@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "tools/quenlo-pack/sign.h"
 
 namespace quenlo::packer {
 
@@ -39,14 +42,20 @@ struct PackOptions {
   unsigned threads = 0;          // compression threads; 0: one per core
   std::uint64_t windowBytes = std::uint64_t{64} << 20;  // memory for records in flight
   std::ostream* progress = nullptr;                     // where to draw progress, if anywhere
+  // When given, every program of the folder (each ".exe") is signed before it is packed, and
+  // then the setup file itself (sign.h).
+  std::optional<SigningKey> signing;
 };
 
 struct PackSummary {
   std::size_t files = 0;
   std::uint64_t contentBytes = 0;  // the files' total size
   std::uint64_t outputBytes = 0;   // the setup file's size
+  std::size_t programsSigned = 0;  // the payload's programs signed before packing
 };
 
+// Throws InputError (a signed image among them: its signature would break once the records follow
+// it), IoError, and SigningError when signing was asked for.
 PackSummary Pack(const PackOptions& options);
 
 }  // namespace quenlo::packer

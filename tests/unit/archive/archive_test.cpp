@@ -6,6 +6,7 @@
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "archive/record_stream.h"
+#include "tests/support/pe_image_builder.h"
 
 namespace quenlo::archive {
 namespace {
@@ -135,9 +136,35 @@ TEST(ArchiveWriter, RefusesWhatTheFormatCannotHold) {
   EXPECT_EQ(WalkAll(sink.bytes()).records.size(), 1u);
 }
 
-TEST(BrokenArchive, EmptyAndTooShortFiles) {
-  EXPECT_NE(WalkError({}).find("no image record"), std::string::npos);
-  EXPECT_NE(WalkError(Bytes(100, 0)).find("before offset 0"), std::string::npos);
+TEST(BrokenArchive, TooShortFile) {
+  Bytes file(100, 0);
+  file[0] = 'M';
+  file[1] = 'Z';
+  EXPECT_NE(WalkError(file).find("before offset 0"), std::string::npos);
+}
+
+// A file that is no setup file is told so, not described as a broken chain whose numbers mean
+// nothing; a damaged setup file, whose program is followed by its image record, keeps the precise
+// message.
+TEST(BrokenArchive, AFileThatIsNoSetupFileIsToldSo) {
+  const std::string program = testing::PeImage(1024);
+  ArchiveBuilder setup(ToBytes(program));
+  setup.Add("App\\a.txt", std::string(3000, 'q'));
+  Bytes truncatedSetup = setup.bytes();
+  truncatedSetup.resize(truncatedSetup.size() - 10);
+  const std::vector<std::pair<Bytes, std::string>> cases = {
+      {{}, "not a setup file: the file is empty"},
+      {ToBytes("just some text, long enough to hold a header of the chain... " +
+               std::string(300, '.')),
+       "not a setup file: it does not begin with a Windows program"},
+      {ToBytes("PK\x03\x04" + std::string(400, 'z')), "not a setup file: it does not begin"},
+      {ToBytes(program + std::string(500, 'x')), "not a setup file: a Windows program with no "},
+      {truncatedSetup, "record 1 from the end"},
+  };
+  for (const auto& [file, expected] : cases) {
+    const std::string message = WalkError(file);
+    EXPECT_EQ(message.find(expected), 0u) << message;
+  }
 }
 
 TEST(BrokenArchive, TruncatedFileIsReportedAtTheRecordWhereItShows) {
@@ -178,7 +205,7 @@ TEST(BrokenArchive, NamedRecordOfSizeZero) {
 
 TEST(BrokenArchive, ImageRecordMustStartAtOffsetZero) {
   Bytes file = ArchiveBuilder().bytes();
-  file.insert(file.begin(), {'j', 'u', 'n', 'k'});
+  file.insert(file.begin(), {'M', 'Z', 'j', 'u', 'n', 'k'});
   EXPECT_NE(WalkError(file).find("instead of offset 0"), std::string::npos);
 }
 
@@ -186,7 +213,7 @@ TEST(BrokenArchive, ChainWithoutImageRecord) {
   // A named record whose data starts at offset 0: the walk reaches the start of the file
   // without having met the image record.
   MemorySink sink;
-  const Bytes stream = CompressRecord(ToBytes("x"));
+  const Bytes stream = ToBytes("MZ, a record's data but not the image's");
   sink.Write(stream.data(), stream.size());
   const HeaderBytes header = EncodeHeader({"App\\x", static_cast<std::int64_t>(stream.size())});
   sink.Write(header.data(), header.size());
