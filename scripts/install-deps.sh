@@ -30,7 +30,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev libdeflate-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   xvfb fonts-wqy-zenhei imagemagick clang-format
-  dpkg-dev locales
+  dpkg-dev locales osslsigncode openssl
 )
 wine_packages=(wine wine32:i386 wine64)
 

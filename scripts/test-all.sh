@@ -40,8 +40,9 @@ for preset in win32 win64; do
   step "Windows build and Wine tests ($preset)"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
-  # The install sequence test installs the small demo payload built for this tree.
-  scripts/make-demo-payload.sh --small --tree "$preset" >/dev/null
+  # The install sequence test installs the small demo payload built for this tree; the GUI tests
+  # install it signed too.
+  scripts/make-demo-payload.sh --small --signed --tree "$preset" >/dev/null
   ctest --preset "$preset"
 done
 

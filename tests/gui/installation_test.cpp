@@ -20,6 +20,7 @@
 #include <set>
 
 #include "archive/archive_reader.h"
+#include "archive/signature.h"
 #include "base/byte_stream.h"
 #include "base/path.h"
 #include "demo/check/install_check.h"
@@ -204,6 +205,8 @@ class InstallationTest : public testing::Test {
     EXPECT_EQ(driver_->WaitExit(), 0u);
   }
 
+  void ExpectDamageChangesNothing(const fs::path& setup);
+
   void ExpectCompleteInstallation() {
     const demo::InstallReport report = demo::CheckInstallation({payload_, kInstallDir});
     EXPECT_TRUE(report.Complete()) << demo::FormatReport(report);
@@ -318,7 +321,7 @@ void CorruptRecord(const fs::path& setup, const fs::path& copy,
 // A setup file with one damaged record changes nothing: the check of the file finds the damage
 // before the install begins. No file is written in the installation or the system folder, no
 // record, no file types, the start page stays; the page says what to do, and the window closes.
-TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
+void InstallationTest::ExpectDamageChangesNothing(const fs::path& setup) {
   // An earlier copy of every file is in the folder already.
   const auto appFiles = AppFiles(payload_);
   const auto destination = [](const std::string& name) {
@@ -328,7 +331,7 @@ TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
   SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
 
   // The broken record: a large App file half way through the payload.
-  const std::vector<archive::PayloadRecord> records = Records(setup_);
+  const std::vector<archive::PayloadRecord> records = Records(setup);
   std::size_t index = records.size() / 2;
   while (index < records.size() &&
          (!records[index].name.starts_with("App\\") || records[index].storedSize < 4096)) {
@@ -336,7 +339,7 @@ TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
   }
   ASSERT_LT(index, records.size());
   const fs::path broken = fs::temp_directory_path() / "QuenloSetup-corrupted.exe";
-  CorruptRecord(setup_, broken, records[index]);
+  CorruptRecord(setup, broken, records[index]);
 
   StartInstalling(broken, /*earlierCopy=*/false, kInstallDir, /*startPage=*/true);
   WaitTitle(kFailedTitle, kInstallTimeout);
@@ -380,6 +383,26 @@ TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) {
   for (const std::string& link : demo::ExpectedLinkPaths()) {
     EXPECT_FALSE(fs::exists(Native(link))) << GbkToUtf8(link);
   }
+}
+
+TEST_F(InstallationTest, ADamagedSetupFileChangesNothing) { ExpectDamageChangesNothing(setup_); }
+
+// A signed setup file: the records end where the signature begins. It installs everything (its
+// programs signed, as the tree it was packed from holds them), and one damaged byte under the
+// signature is found as in an unsigned file.
+TEST_F(InstallationTest, ASignedSetupFileInstallsAndItsDamageChangesNothing) {
+  const fs::path signedSetup = EnvPath("QUENLO_DEMO_SIGNED_SETUP");
+  ASSERT_TRUE(fs::exists(signedSetup)) << "run scripts/make-demo-payload.sh --small --signed";
+  {
+    FileSource source(signedSetup.string());
+    ASSERT_TRUE(archive::FindCertificateTable(source)) << "the file is signed";
+  }
+  payload_ = EnvPath("QUENLO_DEMO_SIGNED_PAYLOAD");
+  StartInstalling(signedSetup, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  FinishInstalling();
+  ExpectCompleteInstallation();
+  RemoveTheInstallation();
+  ExpectDamageChangesNothing(signedSetup);
 }
 
 // The installed demo player, started as a user would; it holds its image while it runs.

@@ -24,6 +24,8 @@ inline std::string PeImage(std::size_t size = 512) {
   image[1] = 'Z';
   image[0x3C] = kPeHeader;
   image.replace(kPeHeader, 4, std::string("PE\0\0", 4));
+  image[kPeHeader + 4] = 0x4C;  // Machine: i386
+  image[kPeHeader + 5] = 0x01;
   image[kPeHeader + 20] = static_cast<char>(0xE0);  // SizeOfOptionalHeader
   image[kOptionalHeader] = 0x0B;                    // PE32
   image[kOptionalHeader + 1] = 0x01;
