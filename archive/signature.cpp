@@ -27,15 +27,17 @@ std::optional<CertificateTable> FindCertificateTable(ByteSource& source) {
 
 namespace {
 
-// Whether the chain of records that ends at `end` walks back to the image record (headers only).
-bool ChainWalksFrom(ByteSource& source, std::uint64_t end) {
+// How far the chain of records that ends at `end` walks back (headers only): 0 when it reaches
+// the image record, else the place from the end of the record where it breaks.
+std::size_t ChainBreaksAt(ByteSource& source, std::uint64_t end) {
   ArchiveWalker walker(source, end);
+  std::size_t place = 1;
   try {
-    while (walker.Next()) {
+    for (; walker.Next(); ++place) {
     }
-    return true;
+    return 0;
   } catch (const ArchiveError&) {
-    return false;
+    return place;
   }
 }
 
@@ -53,9 +55,16 @@ std::uint64_t PayloadEnd(ByteSource& source) {
       source.ReadAt(table->offset - padding, &byte, 1);
       if (byte != 0) break;
     }
-    if (ChainWalksFrom(source, table->offset - padding)) return table->offset - padding;
+    if (ChainBreaksAt(source, table->offset - padding) == 0) return table->offset - padding;
   }
-  return table->offset;  // a broken chain: the walk from here says where it breaks
+  // A chain broken further back is a damaged file, which the walk from here describes; one that
+  // has no last record before the table at all was cut into by it.
+  if (ChainBreaksAt(source, table->offset) > 1) return table->offset;
+  throw ArchiveError("the image's certificate table (" + std::to_string(table->size) +
+                         " bytes at offset " + std::to_string(table->offset) +
+                         ") does not follow the last record: it overlaps the records, or the file "
+                         "was changed after it was signed",
+                     table->offset);
 }
 
 }  // namespace quenlo::archive

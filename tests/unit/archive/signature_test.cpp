@@ -42,6 +42,15 @@ TEST(SignedSetupFile, TheRecordsEndWhereTheCertificateTableBegins) {
   std::string insideHeaders = signed_;
   SetCertificateEntry(insideHeaders, 0x100, static_cast<std::uint32_t>(signed_.size() - 0x100));
   EXPECT_THROW(Names(insideHeaders), ArchiveError);
+  std::string overlapping = unsigned_ + table;  // a table that begins inside the last header
+  SetCertificateEntry(overlapping, static_cast<std::uint32_t>(unsigned_.size() - 100), 1100);
+  try {
+    Names(overlapping);
+    ADD_FAILURE() << "a table over the last header was taken";
+  } catch (const ArchiveError& error) {
+    EXPECT_NE(std::string(error.what()).find("overlaps the records"), std::string::npos)
+        << error.what();
+  }
   std::string withoutEntry = signed_;  // a table the headers do not name: no records at the end
   SetCertificateEntry(withoutEntry, 0, 0);
   EXPECT_THROW(Names(withoutEntry), ArchiveError);
