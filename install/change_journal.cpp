@@ -1,19 +1,22 @@
 #include "install/change_journal.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "base/path.h"
-
 #include "install/folders.h"
 
 namespace quenlo {
 
+using Kind = JournalEntry::Kind;
+
 ChangeJournal::ChangeJournal(platform::FileSystem& files, std::string guardedFolder,
-                             bool restrictWhatItCreates)
+                             bool restrictWhatItCreates, InstallJournal* disk)
     : ForwardingFileSystem(files),
       guardedFolder_(std::move(guardedFolder)),
-      restrict_(restrictWhatItCreates) {}
+      restrict_(restrictWhatItCreates),
+      disk_(disk) {}
 
 std::string ChangeJournal::LinkedFolderOnTheWay(const std::string& path) {
   return quenlo::LinkedFolderOnTheWay(inner_, guardedFolder_, path);
@@ -27,133 +30,174 @@ void ChangeJournal::RefuseLinkedFolders(const std::string& path) {
       IoProblem::LinkedFolder, 0);
 }
 
-// A file being written through the journal: put in place, it moves what it replaces aside first
-// and notes the change.
+void ChangeJournal::Announce(const std::vector<JournalEntry>& batch) {
+  // Called with the lock held.
+  std::vector<JournalEntry> written = batch;
+  if (entries_.empty() && !guardedFolder_.empty()) {
+    written.insert(written.begin(), {Kind::Guard, guardedFolder_, {}, {}});
+  }
+  if (disk_ != nullptr) disk_->Append(written);
+  entries_.insert(entries_.end(), written.begin(), written.end());
+}
+
+std::string ChangeJournal::FreeName(const std::string& destination, const char* suffix) {
+  std::string name;
+  do {
+    name = destination + ".~" + std::to_string(++nameCounter_) + suffix;
+  } while (inner_.FileExists(name));
+  return name;
+}
+
+void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
+  std::lock_guard lock(mutex_);
+  std::vector<JournalEntry> batch;
+  for (const std::string& destination : destinations) {
+    // The folders ForceFolders will create on the way, outermost first.
+    for (const std::string& folder : FoldersOnTheWay(FolderPart(destination))) {
+      const std::string upper = UpperCaseAscii(folder);
+      if (announcedFolders_.contains(upper) || inner_.FolderExists(folder)) continue;
+      announcedFolders_.insert(upper);
+      batch.push_back({Kind::Folder, folder, {}, {}});
+    }
+    JournalEntry file{Kind::NewFile, destination, FreeName(destination, ".new"), {}};
+    if (inner_.FileExists(destination)) {
+      file.kind = Kind::ReplacedFile;
+      file.aside = FreeName(destination, ".old");
+    }
+    planned_[UpperCaseAscii(destination)] = file;
+    batch.push_back(std::move(file));
+  }
+  Announce(batch);
+}
+
+JournalEntry ChangeJournal::FileEntry(const std::string& destination,
+                                      const std::string& temporary) {
+  std::lock_guard lock(mutex_);
+  const bool exists = inner_.FileExists(destination);
+  JournalEntry& entry = planned_[UpperCaseAscii(destination)];
+  // Begun: the planned temporary file, while it is free; committed: the one it was written to.
+  const bool planned = !entry.path.empty() && (temporary.empty()
+                                                    ? !inner_.FileExists(entry.temporary)
+                                                    : entry.temporary == temporary);
+  if (planned && (entry.kind == Kind::ReplacedFile) == exists) return entry;
+  entry = {exists ? Kind::ReplacedFile : Kind::NewFile, destination,
+           temporary.empty() ? FreeName(destination, ".new") : temporary,
+           exists ? FreeName(destination, ".old") : std::string()};
+  Announce({entry});
+  return entry;
+}
+
+// A file being written through the journal: into a temporary file announced beforehand, then put
+// in place, moving what it replaces aside first.
 class ChangeJournal::JournaledFile final : public platform::PendingFile {
  public:
-  JournaledFile(ChangeJournal& journal, std::unique_ptr<platform::PendingFile> file,
-                std::string destination)
-      : journal_(journal), file_(std::move(file)), destination_(std::move(destination)) {}
+  JournaledFile(ChangeJournal& journal, std::string destination, std::string temporary,
+                bool replacing)
+      : journal_(journal),
+        destination_(std::move(destination)),
+        temporary_(std::move(temporary)),
+        // A file that replaces one reaches the disk before it takes that one's place, so that a
+        // power cut leaves the old file or the whole new one.
+        file_(journal_.inner_.CreateNewFile(temporary_, /*durable=*/replacing)) {}
 
   void Write(const void* data, std::size_t size) override { file_->Write(data, size); }
 
   void Commit() override {
-    journal_.RefuseLinkedFolders(destination_);
-    const std::string original = journal_.MoveAside(destination_);
+    file_->Commit();
+    file_.reset();
+    // The disk may have changed since the file was begun: the entry says what is there now.
+    const JournalEntry entry = journal_.FileEntry(destination_, temporary_);
     try {
-      file_->Commit();
-    } catch (...) {
-      if (!original.empty()) {
-        try {
-          journal_.inner_.RenameFile(original, destination_);
-        } catch (...) {  // noted below, so that the rollback tries again
+      journal_.RefuseLinkedFolders(destination_);
+      if (entry.kind == Kind::ReplacedFile) MoveAside(entry.aside);
+      try {
+        journal_.inner_.RenameFile(temporary_, destination_);
+      } catch (...) {
+        if (entry.kind == Kind::ReplacedFile) {
+          try {
+            journal_.inner_.RenameFile(entry.aside, destination_);
+          } catch (...) {  // the rollback tries again
+          }
         }
-        if (journal_.inner_.FileExists(original)) {
-          journal_.Note({Change::Kind::File, destination_, original, /*placed=*/false});
-        }
+        throw;
       }
+    } catch (...) {
+      journal_.inner_.RemoveFile(temporary_);
       throw;
     }
-    journal_.Note({Change::Kind::File, destination_, original, /*placed=*/true});
     if (journal_.restrict_ && !journal_.Created(FolderPart(destination_))) {
       journal_.inner_.RestrictToAdministrators(destination_);  // a refusal (FAT) changes nothing
     }
   }
 
  private:
+  void MoveAside(const std::string& aside) {
+    try {
+      journal_.inner_.RenameFile(destination_, aside);
+    } catch (const IoError& error) {
+      // A file that cannot even be renamed is held by a program that does not share it.
+      throw IoError("cannot replace " + destination_ + ", which is in use: " + error.what(),
+                    destination_,
+                    error.problem() == IoProblem::Other ? IoProblem::Other : IoProblem::InUse,
+                    error.systemError());
+    }
+  }
+
   ChangeJournal& journal_;
-  std::unique_ptr<platform::PendingFile> file_;
   std::string destination_;
+  std::string temporary_;
+  std::unique_ptr<platform::PendingFile> file_;
 };
 
 bool ChangeJournal::CreateFolder(const std::string& path) {
   RefuseLinkedFolders(path);
+  {
+    std::lock_guard lock(mutex_);
+    if (!announcedFolders_.contains(UpperCaseAscii(path))) {
+      Announce({{Kind::Folder, path, {}, {}}});
+      announcedFolders_.insert(UpperCaseAscii(path));
+    }
+  }
   if (!inner_.CreateFolder(path)) return false;
-  Note({Change::Kind::Folder, path, {}, true});
+  {
+    std::lock_guard lock(mutex_);
+    createdFolders_.push_back(path);
+  }
   if (restrict_) inner_.RestrictToAdministrators(path);
   return true;
 }
 
 std::unique_ptr<platform::PendingFile> ChangeJournal::BeginReplace(const std::string& path) {
   RefuseLinkedFolders(path);
-  return std::make_unique<JournaledFile>(*this, inner_.BeginReplace(path), path);
-}
-
-std::string ChangeJournal::MoveAside(const std::string& destination) {
-  if (!inner_.FileExists(destination)) return {};
-  std::string aside;
-  {
-    std::lock_guard lock(mutex_);
-    do {
-      aside = destination + ".~" + std::to_string(++asideCounter_) + ".old";
-    } while (inner_.FileExists(aside));
-  }
-  try {
-    inner_.RenameFile(destination, aside);
-  } catch (const IoError& error) {
-    // A file that cannot even be renamed is held by a program that does not share it.
-    throw IoError("cannot replace " + destination + ", which is in use: " + error.what(),
-                  destination,
-                  error.problem() == IoProblem::Other ? IoProblem::Other : IoProblem::InUse,
-                  error.systemError());
-  }
-  return aside;
+  const JournalEntry entry = FileEntry(path, {});
+  return std::make_unique<JournaledFile>(*this, path, entry.temporary,
+                                         entry.kind == Kind::ReplacedFile);
 }
 
 bool ChangeJournal::Created(const std::string& folder) {
   std::lock_guard lock(mutex_);
-  return std::any_of(changes_.begin(), changes_.end(), [&](const Change& change) {
-    return change.kind == Change::Kind::Folder && IsSameFolder(change.path, folder);
-  });
-}
-
-void ChangeJournal::Note(Change change) {
-  std::lock_guard lock(mutex_);
-  changes_.push_back(std::move(change));
+  return std::any_of(createdFolders_.begin(), createdFolders_.end(),
+                     [&](const std::string& created) { return IsSameFolder(created, folder); });
 }
 
 std::vector<std::string> ChangeJournal::CreatedFolders() {
   std::lock_guard lock(mutex_);
-  std::vector<std::string> folders;
-  for (const Change& change : changes_) {
-    if (change.kind == Change::Kind::Folder) folders.push_back(change.path);
-  }
-  return folders;
+  return createdFolders_;
 }
 
 void ChangeJournal::Keep() noexcept {
   std::lock_guard lock(mutex_);
-  for (const Change& change : changes_) {
-    if (change.original.empty() || !LinkedFolderOnTheWay(change.original).empty()) continue;
-    if (inner_.RemoveFile(change.original)) continue;
-    if (inner_.RemoveFileAtRestart(change.original)) leftForRestart_.push_back(change.original);
+  if (disk_ == nullptr) {
+    try {
+      leftForRestart_ = DeleteMovedAside(inner_, entries_);
+    } catch (...) {  // what stays aside is litter, not a fault of the install
+    }
   }
-  changes_.clear();
 }
 
 bool ChangeJournal::RollBack() noexcept {
   std::lock_guard lock(mutex_);
-  bool complete = true;
-  for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
-    if (!LinkedFolderOnTheWay(change->path).empty()) {  // what lies behind a link is not ours
-      complete = false;
-      continue;
-    }
-    if (change->kind == Change::Kind::Folder) {
-      // A folder that holds files of somebody else's by now stays.
-      inner_.RemoveFolder(change->path);
-      continue;
-    }
-    if (change->placed && !inner_.RemoveFile(change->path)) complete = false;
-    if (change->original.empty()) continue;
-    try {
-      inner_.RenameFile(change->original, change->path);
-    } catch (...) {  // left under its temporary name: it cannot be put back
-      complete = false;
-    }
-  }
-  changes_.clear();
-  return complete;
+  return UndoEntries(inner_, entries_);
 }
 
 }  // namespace quenlo

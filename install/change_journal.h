@@ -1,17 +1,23 @@
-// ChangeJournal: the extraction's changes to the disk, noted so that an extraction that cannot
-// finish is undone, and so that a file held by a running program is replaced all the same.
+// ChangeJournal: the extraction's changes to the disk, announced before they are made so that an
+// extraction that cannot finish is undone, also by the next start of the setup when the process
+// was cut off (install_journal.h), and so that a file held by a running program is replaced all
+// the same.
 //
 // The journal is a file system in front of the real one. Folders created through it and files put
-// in place through it are noted. A file that takes the place of an existing one first moves that
-// one aside, under a free temporary name in the same folder: a rename, which works for a running
-// program's file too (the program keeps its image under the new name). So:
+// in place through it are announced first, in the install journal on the disk where there is one:
+// a whole extraction in one batch (Plan), and whatever differs from that plan on its own. A file
+// is written into a temporary file of a name announced beforehand and then renamed into place; a
+// file that takes the place of an existing one first moves that one aside, under a free temporary
+// name in the same folder: a rename, which works for a running program's file too (the program
+// keeps its image under the new name). So:
 // - installing over a running player finishes, and the player runs on from its old image;
 // - undoing puts each original back by renaming it again: nothing is copied, and undoing never
 //   needs disk space.
 // When the extraction has ended well, Keep() deletes the originals moved aside, or has them
-// deleted at the next restart where a running program still holds them. When it has not,
-// RollBack() removes every file it wrote, puts back every file it replaced, and removes the
-// folders it created where they are empty again.
+// deleted at the next restart where a running program still holds them (with an install journal
+// on the disk, the install does that once it is complete). When it has not, RollBack() removes
+// every file it wrote, puts back every file it replaced, and removes the folders it created where
+// they are empty again: the same undo as the next start's (UndoEntries).
 //
 // Outside Program Files, what it creates gets an access list that lets only administrators change
 // it: the codec libraries in it are loaded with administrator rights, at the install and again at
@@ -29,11 +35,14 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "install/install_journal.h"
 #include "platform/forwarding_file_system.h"
 
 namespace quenlo {
@@ -43,25 +52,29 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
   // `guardedFolder`: the folder inside which nothing goes through a link ("": none). With
   // `restrictWhatItCreates`, each folder it creates, and each file it puts into a folder it did
   // not create, gets the administrators' access list (FileSystem::RestrictToAdministrators; what
-  // is made inside a folder of its own inherits the list).
+  // is made inside a folder of its own inherits the list). `disk`: the install journal that each
+  // change is announced in before it is made; none: the announcements stay in memory.
   explicit ChangeJournal(platform::FileSystem& files, std::string guardedFolder = {},
-                         bool restrictWhatItCreates = false);
+                         bool restrictWhatItCreates = false, InstallJournal* disk = nullptr);
 
-  // Noted: a folder created, a file put in place (its Commit moves an existing destination aside
-  // first; a destination that cannot be moved aside leaves as an IoError of kind InUse). The
-  // other calls go to the real file system unchanged.
+  // Announces in one batch the folders and the files that writing each of `destinations` will
+  // make, as the disk stands now. Throws IoError when the batch cannot be written.
+  void Plan(const std::vector<std::string>& destinations);
+
+  // Announced, then made: a folder created, a file put in place (its Commit moves an existing
+  // destination aside first; a destination that cannot be moved aside leaves as an IoError of
+  // kind InUse). The other calls go to the real file system unchanged.
   bool CreateFolder(const std::string& path) override;
   std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
 
-  // The extraction has ended well: the originals moved aside go (at the next restart where they
-  // cannot go now), and the notes are dropped. Never throws.
+  // The extraction has ended well: without an install journal on the disk, the originals moved
+  // aside go (at the next restart where they cannot go now). Never throws.
   void Keep() noexcept;
-  // The extraction has failed: every noted change is undone, the last first. What cannot be
+  // The extraction has failed: every announced change is undone, the last first. What cannot be
   // undone is left as it is; the answer is true when everything was. Never throws.
   bool RollBack() noexcept;
 
-  // The folders created through the journal, in the order they were (outermost first); empty
-  // after Keep() or RollBack().
+  // The folders created through the journal, in the order they were (outermost first).
   std::vector<std::string> CreatedFolders();
 
   // The originals moved aside that only the next restart deletes (after Keep()).
@@ -69,31 +82,32 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
 
  private:
   class JournaledFile;
-  struct Change {
-    enum class Kind { Folder, File };
-    Kind kind;
-    std::string path;      // the folder created, or the file's destination
-    std::string original;  // File: where the file it replaced was moved aside; empty if new
-    bool placed;           // File: the new file is at `path`
-  };
 
   // The first folder below the guarded folder on the way to `path` that is a reparse point; ""
   // when there is none (install/folders.h).
   std::string LinkedFolderOnTheWay(const std::string& path);
   // Throws IoError (LinkedFolder) when LinkedFolderOnTheWay(path) names one.
   void RefuseLinkedFolders(const std::string& path);
-  // Moves an existing `destination` aside and returns where to; empty when there is none.
-  std::string MoveAside(const std::string& destination);
-  void Note(Change change);
+  // `destination` with a suffix no file has now and no announcement names: ".~7.new".
+  std::string FreeName(const std::string& destination, const char* suffix);
+  // The entry for writing `destination` as the disk stands now: the planned one while it still
+  // fits, else a new one announced first. Throws IoError.
+  JournalEntry FileEntry(const std::string& destination, const std::string& temporary);
+  // Writes `batch` to the disk journal (when there is one) and notes it. Throws IoError.
+  void Announce(const std::vector<JournalEntry>& batch);
 
   // True when the journal created `folder`.
   bool Created(const std::string& folder);
 
   std::string guardedFolder_;
   bool restrict_;
+  InstallJournal* disk_;
   std::mutex mutex_;
-  std::vector<Change> changes_;
-  std::size_t asideCounter_ = 0;
+  std::vector<JournalEntry> entries_;             // every announcement, in order
+  std::map<std::string, JournalEntry> planned_;   // by destination, upper-cased
+  std::set<std::string> announcedFolders_;        // upper-cased
+  std::vector<std::string> createdFolders_;
+  std::size_t nameCounter_ = 0;
   std::vector<std::string> leftForRestart_;
 };
 

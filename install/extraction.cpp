@@ -154,6 +154,24 @@ void RunInflater(platform::FileSystem& files, const std::string& setupFile,
   feed.Finish(failure);
 }
 
+// Where the pass will write: every named record's destination, but for the system-folder files
+// that are there already (they are kept). Names that are not installable are left to the pass,
+// which refuses them.
+std::vector<std::string> PlannedDestinations(platform::FileSystem& files, ByteSource& source,
+                                             const std::string& installRoot,
+                                             const std::string& systemRoot) {
+  std::vector<std::string> destinations;
+  archive::ArchiveWalker walker(source);
+  while (const std::optional<archive::PayloadRecord> record = walker.Next()) {
+    if (record->IsImage()) continue;
+    CheckRecordName(*record);
+    std::string destination = MapRecordName(record->name, installRoot, systemRoot);
+    if (IsSystemFolderName(record->name) && files.FileExists(destination)) continue;
+    destinations.push_back(std::move(destination));
+  }
+  return destinations;
+}
+
 }  // namespace
 
 std::string MapRecordName(const std::string& name, const std::string& installRoot,
@@ -165,7 +183,8 @@ std::string MapRecordName(const std::string& name, const std::string& installRoo
 
 void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform::Clock& clock,
                     const std::string& installDir, ExtractedFiles& extracted, bool* undone,
-                    ExtractionReport* report, bool restrictWhatItCreates) {
+                    ExtractionReport* report, bool restrictWhatItCreates,
+                    InstallJournal* installJournal) {
   StatusChannel& status = session.Status;
   const std::string installRoot = EnsureTrailingBackslash(installDir);
   const std::string systemRoot = EnsureTrailingBackslash(files.SystemFolder());
@@ -176,7 +195,16 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform
 
   // The inflater works ahead on a thread of its own, bounded by the writer's queue, while this
   // thread reports each record it has passed and makes the pauses: the work hides behind them.
-  ChangeJournal journal(files, installRoot, restrictWhatItCreates);
+  ChangeJournal journal(files, installRoot, restrictWhatItCreates, installJournal);
+  if (installJournal != nullptr) {
+    try {
+      journal.Plan(
+          PlannedDestinations(files, *files.OpenForReading(setupFile), installRoot, systemRoot));
+    } catch (...) {
+      if (undone != nullptr) *undone = true;  // nothing was changed
+      throw;
+    }
+  }
   std::exception_ptr failure;
   std::vector<ExtractionReport::File> writtenFiles;
   {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "install/extracted_files.h"
+#include "install/install_journal.h"
 #include "install/session.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -52,9 +53,12 @@ struct ExtractionReport {
 // When it throws, `*undone` (if given) tells whether the undoing was complete. When it ends well,
 // `*report` (if given) receives what it wrote. With `restrictWhatItCreates` (an installation
 // outside Program Files) what it creates gets the administrators' access list (ChangeJournal).
+// With a `journal`, every folder and file the pass will make is announced in it in one batch
+// before the first is made, and the files it replaces stay aside until the install is complete
+// (the install deletes them: DeleteMovedAside); without one, they go when the pass ends well.
 void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform::Clock& clock,
                     const std::string& installDir, ExtractedFiles& extracted,
                     bool* undone = nullptr, ExtractionReport* report = nullptr,
-                    bool restrictWhatItCreates = false);
+                    bool restrictWhatItCreates = false, InstallJournal* journal = nullptr);
 
 }  // namespace quenlo

@@ -15,6 +15,8 @@ namespace quenlo {
 // folder that cannot be created is passed over in silence. Returns the folders it created, in
 // order.
 std::vector<std::string> ForceFolders(platform::FileSystem& files, const std::string& folder);
+// The candidates ForceFolders looks at for `folder`, outermost first, whether they exist or not.
+std::vector<std::string> FoldersOnTheWay(const std::string& folder);
 
 // HKLM "Software\Microsoft\Windows\CurrentVersion" "ProgramFilesDir"; "" when unreadable.
 std::string GetProgramFilesDir(platform::Registry& registry);

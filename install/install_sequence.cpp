@@ -9,6 +9,7 @@
 #include "install/extraction.h"
 #include "install/file_types.h"
 #include "install/folders.h"
+#include "install/install_journal.h"
 #include "install/status_lines.h"
 #include "install/temporary_files.h"
 #include "install/uninstall_entry.h"
@@ -100,23 +101,41 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
     }
   }
 
-  const bool createdInstallDir = !files.FolderExists(installDir) && files.CreateFolder(installDir);
+  // What the install changes is announced in the install journal before it is made, so that an
+  // install cut off at any moment is given back by the next start of the setup.
+  InstallJournal journal(platform.registry);
+  bool createdInstallDir = false;
+  if (!files.FolderExists(installDir)) {
+    RunStep(InstallStep::Extract,
+            [&] { journal.Append({{JournalEntry::Kind::Folder, installDir, {}, {}}}); });
+    createdInstallDir = files.CreateFolder(installDir);
+  }
   // Outside Program Files nothing stops other users from changing what the install creates, the
   // codec libraries that run with administrator rights among it: it gets an access list that does.
   const bool restrict = !IsInProgramFiles(platform.registry, installDir);
-  if (createdInstallDir&& restrict) files.RestrictToAdministrators(installDir);
+  if (createdInstallDir && restrict) files.RestrictToAdministrators(installDir);
   ExtractedFiles extracted;
   ExtractionReport report;
   bool undone = false;
   try {
     ExtractPayload(session, files, platform.clock, installDir, extracted, &undone, &report,
-                   restrict);
+                   restrict, &journal);
   } catch (...) {
     if (createdInstallDir && !files.RemoveFolder(installDir)) undone = false;
+    journal.Remove();  // undone as far as it could be
     InstallFailure failure = DescribeFailure(InstallStep::Extract, std::current_exception());
     failure.undone = undone;
     throw InstallStepError(std::move(failure));
   }
+  // From here on the files stay: the originals they replaced go once the steps have run.
+  const auto finish = [&] {
+    try {
+      journal.Append({{JournalEntry::Kind::Commit, {}, {}, {}}});
+    } catch (const IoError&) {  // the files are in place either way
+    }
+    DeleteMovedAside(files, journal.entries());
+    journal.Remove();
+  };
 
   std::vector<std::string> codecs;
   std::vector<uninstall::ExtensionBefore> types;
@@ -130,10 +149,17 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
             [&] { WriteAppRecord(session, platform.clock, platform.registry); });
   } catch (...) {
     DeleteTemporaryFiles(files, extracted);  // they were needed only while the codecs registered
+    finish();
     throw;
   }
-  RunStep(InstallStep::RemoveTemporaryFiles,
-          [&] { RemoveTemporaryFiles(session, platform.files, platform.clock, extracted); });
+  try {
+    RunStep(InstallStep::RemoveTemporaryFiles,
+            [&] { RemoveTemporaryFiles(session, platform.files, platform.clock, extracted); });
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
   if (platform.record != nullptr) {
     NoteInstall(*platform.record, files, installDir, createdInstallDir, report, codecs, types);
   }

@@ -81,6 +81,11 @@ class FileSystem {
   virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
   // Starts writing a complete replacement of `path`. Throws IoError.
   virtual std::unique_ptr<PendingFile> BeginReplace(const std::string& path) = 0;
+  // Creates `path`, which must not exist, and writes into it directly: for a caller that names
+  // every file it makes (the install journal announces each temporary file before it exists).
+  // With `durable`, Commit() returns once the content is on the disk; it then closes the file.
+  // Destroying an uncommitted file removes it. Throws IoError (also when `path` exists).
+  virtual std::unique_ptr<PendingFile> CreateNewFile(const std::string& path, bool durable) = 0;
 
   // The running executable's full path.
   virtual std::string ModulePath() = 0;

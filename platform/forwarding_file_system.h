@@ -32,6 +32,9 @@ class ForwardingFileSystem : public FileSystem {
   std::unique_ptr<PendingFile> BeginReplace(const std::string& p) override {
     return inner_.BeginReplace(p);
   }
+  std::unique_ptr<PendingFile> CreateNewFile(const std::string& p, bool durable) override {
+    return inner_.CreateNewFile(p, durable);
+  }
   std::string ModulePath() override { return inner_.ModulePath(); }
   std::string SystemFolder() override { return inner_.SystemFolder(); }
   DriveType QueryDriveType(const std::string& r) override { return inner_.QueryDriveType(r); }

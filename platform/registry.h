@@ -35,6 +35,9 @@ class RegistryKey {
   virtual bool DeleteValue(const std::string& name) = 0;
   // Writes a REG_DWORD value.
   virtual bool WriteDword(const std::string& name, std::uint32_t value) = 0;
+  // Returns once what was written to the key is on the disk (what must survive a power cut the
+  // moment after). Registries that keep nothing on a disk have nothing to wait for.
+  virtual bool Flush() { return true; }
 };
 
 class Registry {

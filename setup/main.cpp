@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "install/browser_start_page.h"
+#include "install/install_journal.h"
 #include "install/install_sequence.h"
 #include "install/payload_check.h"
 #include "install/shortcuts.h"
@@ -68,6 +69,9 @@ void RunSetup() {
         };
         return std::make_shared<quenlo::wizard::TSetupMain_Form>(window, std::move(services));
       });
+  // An install that an earlier run left half done (a power cut, "End task") is given back before
+  // anything else: before the question about an earlier installation, which it may have written.
+  quenlo::RecoverUnfinishedInstall(*files, *registry);
   quenlo::RunStartup(session, {*registry, *messageBoxes, *application});
 }
 

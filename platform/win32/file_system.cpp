@@ -85,6 +85,49 @@ class HandleSource final : public ByteSource {
   std::uint64_t size_;
 };
 
+// Writes all of `size` bytes to `file`. Throws IoError naming `path`.
+void WriteAll(HANDLE file, const void* data, std::size_t size, const std::string& path) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size != 0) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
+    if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0) {
+      throw LastError("cannot write", path);
+    }
+    bytes += written;
+    size -= written;
+  }
+}
+
+// A file created where none was and written in place (CreateNewFile).
+class NewFile final : public platform::PendingFile {
+ public:
+  NewFile(HANDLE file, std::string path, bool durable)
+      : file_(file), path_(std::move(path)), durable_(durable) {}
+  ~NewFile() override {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    if (!committed_) DeleteFileW(WidePath(path_).c_str());
+  }
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+
+  void Write(const void* data, std::size_t size) override { WriteAll(file_, data, size, path_); }
+
+  void Commit() override {
+    if (durable_ && !FlushFileBuffers(file_)) throw LastError("cannot finish", path_);
+    const BOOL closed = CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    if (!closed) throw LastError("cannot finish", path_);
+    committed_ = true;
+  }
+
+ private:
+  HANDLE file_;
+  std::string path_;
+  bool durable_;
+  bool committed_ = false;
+};
+
 class ReplacementFile final : public platform::PendingFile {
  public:
   ReplacementFile(HANDLE file, std::string destination, std::string temporary)
@@ -99,16 +142,7 @@ class ReplacementFile final : public platform::PendingFile {
   }
 
   void Write(const void* data, std::size_t size) override {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size != 0) {
-      DWORD written = 0;
-      const DWORD chunk = static_cast<DWORD>(size > (1u << 30) ? (1u << 30) : size);
-      if (!WriteFile(file_, bytes, chunk, &written, nullptr) || written == 0) {
-        throw LastError("cannot write", destination_);
-      }
-      bytes += written;
-      size -= written;
-    }
+    WriteAll(file_, data, size, destination_);
   }
 
   void Commit() override {
@@ -294,6 +328,14 @@ class Win32FileSystem final : public platform::FileSystem {
       throw LastError("cannot create", path);
     }
     return std::make_unique<ReplacementFile>(file, path, temporary);
+  }
+
+  std::unique_ptr<platform::PendingFile> CreateNewFile(const std::string& path,
+                                                       bool durable) override {
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw LastError("cannot create", path);
+    return std::make_unique<NewFile>(file, path, durable);
   }
 
   std::string ModulePath() override {

@@ -70,6 +70,8 @@ class Win32RegistryKey final : public platform::RegistryKey {
                           reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
   }
 
+  bool Flush() override { return RegFlushKey(key_) == ERROR_SUCCESS; }
+
  private:
   HKEY key_;
 };

@@ -64,6 +64,10 @@ class FakePendingFile final : public platform::PendingFile {
   }
   void Commit() override {
     sink_.Close();
+    if (temporary_ == destination_) {  // a new file written in place: nothing to rename
+      committed_ = true;
+      return;
+    }
     if (held_.contains(destination_)) {  // as a running program's image: access denied
       throw IoError("cannot replace " + destination_.string() + ": in use", destination_.string(),
                     IoProblem::AccessDenied, 5);
@@ -210,6 +214,21 @@ std::unique_ptr<platform::PendingFile> FakeFileSystem::BeginReplace(const std::s
   fs::path temporary = destination;
   temporary += ".quenlo-tmp";
   return std::make_unique<FakePendingFile>(destination, temporary, writeLimit_, held_);
+}
+
+std::unique_ptr<platform::PendingFile> FakeFileSystem::CreateNewFile(const std::string& path,
+                                                                    bool /*durable*/) {
+  const fs::path file = NativePath(path);
+  if (FindDrive(path) == nullptr || !fs::is_directory(file.parent_path())) {
+    throw IoError("cannot create a file in the folder of " + path);
+  }
+  if (fs::exists(fs::symlink_status(file))) throw IoError("cannot create " + path + ": it exists");
+  for (const fs::path& denied : deniedFolders_) {
+    if (file.parent_path() == denied) {
+      throw IoError("cannot create " + path + ": access denied", path, IoProblem::AccessDenied, 5);
+    }
+  }
+  return std::make_unique<FakePendingFile>(file, file, writeLimit_, held_);
 }
 
 platform::DriveType FakeFileSystem::QueryDriveType(const std::string& root) {

@@ -38,6 +38,8 @@ class FakeFileSystem final : public platform::FileSystem {
   bool RemoveFileAtRestart(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
+  std::unique_ptr<platform::PendingFile> CreateNewFile(const std::string& path,
+                                                       bool durable) override;
   std::string ModulePath() override { return modulePath_; }
   std::string SystemFolder() override { return systemFolder_; }
   platform::DriveType QueryDriveType(const std::string& root) override;

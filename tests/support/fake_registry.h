@@ -40,6 +40,16 @@ class FakeRegistry final : public platform::Registry {
   // Writes of values fail from now on.
   void FailWrites(bool fail) { failWrites_ = fail; }
 
+  // Every key and value as text ("HKLM\PATH" -> name -> data), to compare whole states.
+  std::map<std::string, std::map<std::string, std::string>> Snapshot() const {
+    std::map<std::string, std::map<std::string, std::string>> snapshot;
+    for (const auto& [id, values] : keys_) {
+      auto& key = snapshot[std::to_string(static_cast<std::uint32_t>(id.first)) + "\\" + id.second];
+      for (const auto& [name, value] : values) key[name] = value.data;
+    }
+    return snapshot;
+  }
+
   // Number of keys currently open through accessors: 0 when every accessor closed its key.
   int openKeys() const { return openKeys_; }
 
