@@ -34,7 +34,7 @@ void ChangeJournal::Announce(const std::vector<JournalEntry>& batch) {
   // Called with the lock held.
   std::vector<JournalEntry> written = batch;
   if (entries_.empty() && !guardedFolder_.empty()) {
-    written.insert(written.begin(), {Kind::Guard, guardedFolder_, {}, {}});
+    written.insert(written.begin(), JournalEntry::Guard(guardedFolder_));
   }
   if (disk_ != nullptr) disk_->Append(written);
   entries_.insert(entries_.end(), written.begin(), written.end());
@@ -57,12 +57,11 @@ void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
       const std::string upper = UpperCaseAscii(folder);
       if (announcedFolders_.contains(upper) || inner_.FolderExists(folder)) continue;
       announcedFolders_.insert(upper);
-      batch.push_back({Kind::Folder, folder, {}, {}});
+      batch.push_back(JournalEntry::Folder(folder));
     }
-    JournalEntry file{Kind::NewFile, destination, FreeName(destination, ".new"), {}};
+    JournalEntry file = JournalEntry::NewFile(destination, FreeName(destination, ".new"));
     if (inner_.FileExists(destination)) {
-      file.kind = Kind::ReplacedFile;
-      file.aside = FreeName(destination, ".old");
+      file = JournalEntry::ReplacedFile(destination, file.temporary, FreeName(destination, ".old"));
     }
     planned_[UpperCaseAscii(destination)] = file;
     batch.push_back(std::move(file));
@@ -76,13 +75,13 @@ JournalEntry ChangeJournal::FileEntry(const std::string& destination,
   const bool exists = inner_.FileExists(destination);
   JournalEntry& entry = planned_[UpperCaseAscii(destination)];
   // Begun: the planned temporary file, while it is free; committed: the one it was written to.
-  const bool planned = !entry.path.empty() && (temporary.empty()
-                                                    ? !inner_.FileExists(entry.temporary)
-                                                    : entry.temporary == temporary);
+  const bool planned =
+      !entry.path.empty() &&
+      (temporary.empty() ? !inner_.FileExists(entry.temporary) : entry.temporary == temporary);
   if (planned && (entry.kind == Kind::ReplacedFile) == exists) return entry;
-  entry = {exists ? Kind::ReplacedFile : Kind::NewFile, destination,
-           temporary.empty() ? FreeName(destination, ".new") : temporary,
-           exists ? FreeName(destination, ".old") : std::string()};
+  const std::string written = temporary.empty() ? FreeName(destination, ".new") : temporary;
+  entry = exists ? JournalEntry::ReplacedFile(destination, written, FreeName(destination, ".old"))
+                 : JournalEntry::NewFile(destination, written);
   Announce({entry});
   return entry;
 }
@@ -154,7 +153,7 @@ bool ChangeJournal::CreateFolder(const std::string& path) {
   {
     std::lock_guard lock(mutex_);
     if (!announcedFolders_.contains(UpperCaseAscii(path))) {
-      Announce({{Kind::Folder, path, {}, {}}});
+      Announce({JournalEntry::Folder(path)});
       announcedFolders_.insert(UpperCaseAscii(path));
     }
   }
@@ -197,7 +196,7 @@ void ChangeJournal::Keep() noexcept {
 
 bool ChangeJournal::RollBack() noexcept {
   std::lock_guard lock(mutex_);
-  return UndoEntries(inner_, entries_);
+  return UndoEntries({inner_}, entries_);
 }
 
 }  // namespace quenlo

@@ -103,9 +103,9 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
   bool restrict_;
   InstallJournal* disk_;
   std::mutex mutex_;
-  std::vector<JournalEntry> entries_;             // every announcement, in order
-  std::map<std::string, JournalEntry> planned_;   // by destination, upper-cased
-  std::set<std::string> announcedFolders_;        // upper-cased
+  std::vector<JournalEntry> entries_;            // every announcement, in order
+  std::map<std::string, JournalEntry> planned_;  // by destination, upper-cased
+  std::set<std::string> announcedFolders_;       // upper-cased
   std::vector<std::string> createdFolders_;
   std::size_t nameCounter_ = 0;
   std::vector<std::string> leftForRestart_;

@@ -82,17 +82,43 @@ std::optional<uninstall::ExtensionBefore> TakeOverExtension(const std::string& e
   return uninstall::ExtensionBefore{extension, State::Handler, handler.text};
 }
 
+namespace {
+
+// The ProgID's keys in the order they are written, each with its default value ("": none).
+std::vector<std::pair<std::string, std::string>> ProgIdKeys(const SetupSession& session,
+                                                            const std::string& extension) {
+  const std::string progId = ProgIdOf(extension);
+  return {
+      {progId + "\\DefaultIcon", IconText(session)},
+      {progId + "\\Shell", {}},  // no default verb is named
+      {progId + "\\Shell\\Open", CaptionFor(session, kOpenCaptionChinese, kOpenCaptionEnglish)},
+      {progId + "\\Shell\\Open\\Command", PlayerCommand(session, "/o")},
+      {progId + "\\Shell\\Play", CaptionFor(session, kPlayCaptionChinese, kPlayCaptionEnglish)},
+      {progId + "\\Shell\\Play\\Command", PlayerCommand(session, "/a")},
+  };
+}
+
+}  // namespace
+
 void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
                      platform::Registry& registry) {
-  const std::string progId = ProgIdOf(extension);
-  WriteClassesKey(registry, progId + "\\DefaultIcon", IconText(session));
-  WriteClassesKey(registry, progId + "\\Shell", {});  // no default verb is named
-  WriteClassesKey(registry, progId + "\\Shell\\Open",
-                  CaptionFor(session, kOpenCaptionChinese, kOpenCaptionEnglish));
-  WriteClassesKey(registry, progId + "\\Shell\\Open\\Command", PlayerCommand(session, "/o"));
-  WriteClassesKey(registry, progId + "\\Shell\\Play",
-                  CaptionFor(session, kPlayCaptionChinese, kPlayCaptionEnglish));
-  WriteClassesKey(registry, progId + "\\Shell\\Play\\Command", PlayerCommand(session, "/a"));
+  for (const auto& [path, text] : ProgIdKeys(session, extension)) {
+    WriteClassesKey(registry, path, text);
+  }
+}
+
+std::vector<RegistryWrite> FileTypeWrites(const SetupSession& session) {
+  std::vector<RegistryWrite> writes;
+  for (const std::string_view row : MediaExtensions()) {
+    const std::string extension(row);
+    writes.push_back({RegistryRoot::ClassesRoot, extension, kDefaultValue});
+    writes.push_back({RegistryRoot::ClassesRoot, extension, kExtensionBackupValue});
+    for (const auto& [path, text] : ProgIdKeys(session, extension)) {
+      writes.push_back({RegistryRoot::ClassesRoot, path,
+                        text.empty() ? std::nullopt : std::optional<std::string>(kDefaultValue)});
+    }
+  }
+  return writes;
 }
 
 std::optional<uninstall::ExtensionBefore> AssociateExtension(const SetupSession& session,

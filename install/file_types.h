@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_journal.h"
 #include "install/session.h"
 #include "install/uninstall_record.h"
 #include "platform/clock.h"
@@ -41,6 +42,9 @@ std::optional<uninstall::ExtensionBefore> TakeOverExtension(const std::string& e
 // player, "/o" or "/a" and "%1", each in double quotes).
 void WriteProgIdKeys(const SetupSession& session, const std::string& extension,
                      platform::Registry& registry);
+
+// Every key and value RegisterFileTypes may write, for the install journal to announce.
+std::vector<RegistryWrite> FileTypeWrites(const SetupSession& session);
 
 // TakeOverExtension, then WriteProgIdKeys; returns what TakeOverExtension found.
 std::optional<uninstall::ExtensionBefore> AssociateExtension(const SetupSession& session,

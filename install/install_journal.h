@@ -21,6 +21,18 @@
 //                                    the same where a file was: it is first renamed to <aside>
 //                                    (undo: <temporary> removed; where <aside> exists, <path>
 //                                    removed and <aside> renamed back to <path>)
+//   codec|<path>                     a codec library about to be registered (undo: its
+//                                    DllUnregisterServer, contained and time-limited as the
+//                                    registration, where the file is there)
+//   key|<root>|<path>                a registry key about to be created where none was, <root>
+//                                    HKCR, HKCU or HKLM (undo: deleted with all below it)
+//   value|<root>|<path>|<name>|absent
+//   value|<root>|<path>|<name>|text|<text>
+//                                    a value of an existing key about to be written, which was
+//                                    not there or held the string <text> (undo: deleted, or
+//                                    <text> written back); <name> "" is the default value, <text>
+//                                    is the rest of the line, with '%' and control bytes as '%'
+//                                    and two hex digits
 //   commit                           the install is complete: what was moved aside is deleted,
 //                                    nothing is undone
 //
@@ -30,12 +42,16 @@
 // the entries last first; running it again after it was cut off itself finishes it.
 #pragma once
 
+#include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/libraries.h"
 #include "platform/registry.h"
 
 namespace quenlo {
@@ -43,14 +59,68 @@ namespace quenlo {
 inline constexpr const char* kJournalKey = "Software\\QuenloSetupJournal";
 
 struct JournalEntry {
-  enum class Kind { Guard, Folder, NewFile, ReplacedFile, Commit };
+  enum class Kind { Guard, Folder, NewFile, ReplacedFile, Codec, NewKey, Value, Commit };
   Kind kind = Kind::Folder;
-  std::string path;       // Guard: the guarded folder
+  std::string path;       // Guard: the guarded folder; NewKey, Value: the key's path
   std::string temporary;  // NewFile, ReplacedFile
   std::string aside;      // ReplacedFile
+  platform::RegistryRoot root = platform::RegistryRoot::LocalMachine;  // NewKey, Value
+  std::string name;                                                    // Value ("": the default)
+  std::optional<std::string> before;  // Value: the string it held; nothing: there was none
+
+  static JournalEntry Guard(std::string folder) { return Of(Kind::Guard, std::move(folder)); }
+  static JournalEntry Folder(std::string path) { return Of(Kind::Folder, std::move(path)); }
+  static JournalEntry Codec(std::string path) { return Of(Kind::Codec, std::move(path)); }
+  static JournalEntry Commit() { return Of(Kind::Commit, {}); }
+  static JournalEntry NewFile(std::string path, std::string temporary) {
+    JournalEntry entry = Of(Kind::NewFile, std::move(path));
+    entry.temporary = std::move(temporary);
+    return entry;
+  }
+  static JournalEntry ReplacedFile(std::string path, std::string temporary, std::string aside) {
+    JournalEntry entry = NewFile(std::move(path), std::move(temporary));
+    entry.kind = Kind::ReplacedFile;
+    entry.aside = std::move(aside);
+    return entry;
+  }
+  static JournalEntry NewKey(platform::RegistryRoot root, std::string path) {
+    JournalEntry entry = Of(Kind::NewKey, std::move(path));
+    entry.root = root;
+    return entry;
+  }
+  static JournalEntry Value(platform::RegistryRoot root, std::string path, std::string name,
+                            std::optional<std::string> before) {
+    JournalEntry entry = NewKey(root, std::move(path));
+    entry.kind = Kind::Value;
+    entry.name = std::move(name);
+    entry.before = std::move(before);
+    return entry;
+  }
 
   bool operator==(const JournalEntry&) const = default;
+
+ private:
+  static JournalEntry Of(Kind kind, std::string path) {
+    JournalEntry entry;
+    entry.kind = kind;
+    entry.path = std::move(path);
+    return entry;
+  }
 };
+
+// A registry value that a step is about to write (or, with no name, a key it is about to
+// create).
+struct RegistryWrite {
+  platform::RegistryRoot root;
+  std::string key;
+  std::optional<std::string> value;
+};
+
+// The entries that announce `writes`, as the registry stands now: each key that is not there yet
+// once (the outermost one missing on its way), each value of a key that is there with what it
+// holds. A value that holds no string is not announced: nothing could write it back.
+std::vector<JournalEntry> AnnounceRegistryWrites(platform::Registry& registry,
+                                                 const std::vector<RegistryWrite>& writes);
 
 // A journal whose text cannot be read as entries (a value that is not GBK text, a line it does
 // not know): nothing is undone from it.
@@ -63,7 +133,8 @@ std::string EncodeEntries(const std::vector<JournalEntry>& entries);
 // Throws JournalError.
 std::vector<JournalEntry> DecodeEntries(std::string_view text);
 
-// The journal of the running install, in the registry.
+// The journal of the running install, in the registry. The worker and the main thread may both
+// write to it.
 class InstallJournal {
  public:
   explicit InstallJournal(platform::Registry& registry) : registry_(registry) {}
@@ -72,12 +143,13 @@ class InstallJournal {
   // cannot: then none of its changes may be made.
   void Append(const std::vector<JournalEntry>& batch);
   // Every entry written so far, in order.
-  const std::vector<JournalEntry>& entries() const { return entries_; }
+  std::vector<JournalEntry> entries() const;
   // Deletes the journal: the install has finished, or its undo is complete.
   void Remove();
 
  private:
   platform::Registry& registry_;
+  mutable std::mutex mutex_;
   std::vector<JournalEntry> entries_;
   int batches_ = 0;
 };
@@ -85,10 +157,18 @@ class InstallJournal {
 // The entries of the journal an earlier run left; empty when there is none. Throws JournalError.
 std::vector<JournalEntry> ReadJournal(platform::Registry& registry);
 
+// What an undo reaches the system through; without a registry or libraries, the entries that
+// need them are left (and the undo counts as incomplete).
+struct UndoPlatform {
+  platform::FileSystem& files;
+  platform::Registry* registry = nullptr;
+  platform::Libraries* libraries = nullptr;
+};
+
 // Gives back what `entries` announce, last first, as far as it is there (or, after a commit
 // entry, deletes the files moved aside, at the next restart where they cannot go now). True when
 // nothing was left that should have gone. Never throws.
-bool UndoEntries(platform::FileSystem& files, const std::vector<JournalEntry>& entries);
+bool UndoEntries(const UndoPlatform& platform, const std::vector<JournalEntry>& entries);
 
 // Deletes the files the entries moved aside: the install they belong to is complete. Those that
 // cannot go now (a running program holds them) go at the next restart and are listed.
@@ -106,6 +186,7 @@ enum class Recovery {
 
 // Run at the start of the setup, before anything else: finishes what a cut-off run left, then
 // deletes the journal (a run cut off during this is finished by the next). Never throws.
-Recovery RecoverUnfinishedInstall(platform::FileSystem& files, platform::Registry& registry);
+Recovery RecoverUnfinishedInstall(platform::FileSystem& files, platform::Registry& registry,
+                                  platform::Libraries& libraries);
 
 }  // namespace quenlo

@@ -106,14 +106,13 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   InstallJournal journal(platform.registry);
   bool createdInstallDir = false;
   if (!files.FolderExists(installDir)) {
-    RunStep(InstallStep::Extract,
-            [&] { journal.Append({{JournalEntry::Kind::Folder, installDir, {}, {}}}); });
+    RunStep(InstallStep::Extract, [&] { journal.Append({JournalEntry::Folder(installDir)}); });
     createdInstallDir = files.CreateFolder(installDir);
   }
   // Outside Program Files nothing stops other users from changing what the install creates, the
   // codec libraries that run with administrator rights among it: it gets an access list that does.
   const bool restrict = !IsInProgramFiles(platform.registry, installDir);
-  if (createdInstallDir && restrict) files.RestrictToAdministrators(installDir);
+  if (createdInstallDir&& restrict) files.RestrictToAdministrators(installDir);
   ExtractedFiles extracted;
   ExtractionReport report;
   bool undone = false;
@@ -127,39 +126,69 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
     failure.undone = undone;
     throw InstallStepError(std::move(failure));
   }
-  // From here on the files stay: the originals they replaced go once the steps have run.
-  const auto finish = [&] {
-    try {
-      journal.Append({{JournalEntry::Kind::Commit, {}, {}, {}}});
-    } catch (const IoError&) {  // the files are in place either way
-    }
-    DeleteMovedAside(files, journal.entries());
+  // A step that fails from here on has the whole install undone from the journal, as the next
+  // start would undo it had the process been cut off.
+  const auto undoAll = [&](InstallStep step) {
+    InstallFailure failure = DescribeFailure(step, std::current_exception());
+    failure.undone =
+        UndoEntries({files, &platform.registry, &platform.libraries}, journal.entries());
     journal.Remove();
+    return InstallStepError(std::move(failure));
+  };
+  // Runs one step after announcing what it will change.
+  const auto announcedStep = [&](InstallStep step, const auto& announce, const auto& run) {
+    try {
+      journal.Append(announce());
+      run();
+    } catch (...) {
+      throw undoAll(step);
+    }
   };
 
   std::vector<std::string> codecs;
   std::vector<uninstall::ExtensionBefore> types;
-  try {
-    RunStep(InstallStep::RegisterCodecs, [&] {
-      RegisterCodecs(session, platform.clock, platform.libraries, extracted, &codecs);
-    });
-    RunStep(InstallStep::RegisterFileTypes,
-            [&] { RegisterFileTypes(session, platform.clock, platform.registry, &types); });
-    RunStep(InstallStep::WriteAppRecord,
-            [&] { WriteAppRecord(session, platform.clock, platform.registry); });
-  } catch (...) {
-    DeleteTemporaryFiles(files, extracted);  // they were needed only while the codecs registered
-    finish();
-    throw;
-  }
+  announcedStep(
+      InstallStep::RegisterCodecs,
+      [&] {
+        std::vector<JournalEntry> batch;
+        for (const std::string& path : extracted.paths()) {
+          if (IsCodecLibrary(path)) batch.push_back(JournalEntry::Codec(path));
+        }
+        return batch;
+      },
+      [&] { RegisterCodecs(session, platform.clock, platform.libraries, extracted, &codecs); });
+  announcedStep(
+      InstallStep::RegisterFileTypes,
+      [&] { return AnnounceRegistryWrites(platform.registry, FileTypeWrites(session)); },
+      [&] { RegisterFileTypes(session, platform.clock, platform.registry, &types); });
+  announcedStep(
+      InstallStep::WriteAppRecord,
+      [&] {
+        std::vector<RegistryWrite> writes;
+        for (const auto& [name, text] : AppRecordValues(session)) {
+          writes.push_back({kAppRecordRoot, kAppRecordKey, name});
+        }
+        return AnnounceRegistryWrites(platform.registry, writes);
+      },
+      [&] { WriteAppRecord(session, platform.clock, platform.registry); });
+  // The install is complete once the temporary copies are gone: from the commit on nothing is
+  // undone, and the originals the files replaced go.
+  const auto commit = [&] {
+    try {
+      journal.Append({JournalEntry::Commit()});
+    } catch (const IoError&) {  // the install stands either way; the next start finds it undone
+    }
+    DeleteMovedAside(files, journal.entries());
+    journal.Remove();
+  };
   try {
     RunStep(InstallStep::RemoveTemporaryFiles,
             [&] { RemoveTemporaryFiles(session, platform.files, platform.clock, extracted); });
-  } catch (...) {
-    finish();
+  } catch (...) {  // the install is in place; only temporary copies may be left
+    commit();
     throw;
   }
-  finish();
+  commit();
   if (platform.record != nullptr) {
     NoteInstall(*platform.record, files, installDir, createdInstallDir, report, codecs, types);
   }

@@ -71,7 +71,7 @@ void RunSetup() {
       });
   // An install that an earlier run left half done (a power cut, "End task") is given back before
   // anything else: before the question about an earlier installation, which it may have written.
-  quenlo::RecoverUnfinishedInstall(*files, *registry);
+  quenlo::RecoverUnfinishedInstall(*files, *registry, *libraries);
   quenlo::RunStartup(session, {*registry, *messageBoxes, *application});
 }
 

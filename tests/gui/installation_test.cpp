@@ -27,6 +27,7 @@
 #include "demo/generator/clsid.h"
 #include "install/codec_registration.h"
 #include "install/media_extensions.h"
+#include "install/status_lines.h"
 #include "install/uninstall_record.h"
 #include "tests/gui/setup_program.h"
 #include "tests/gui/wizard_names.h"
@@ -403,6 +404,70 @@ TEST_F(InstallationTest, ASignedSetupFileInstallsAndItsDamageChangesNothing) {
   ExpectCompleteInstallation();
   RemoveTheInstallation();
   ExpectDamageChangesNothing(signedSetup);
+}
+
+// Every file below `folder` whose name says it is a temporary file of an install: one written
+// before it took its place (".~N.new"), or an original moved aside (".~N.old").
+std::vector<fs::path> InstallLeftovers(const fs::path& folder) {
+  std::vector<fs::path> found;
+  if (!fs::exists(folder)) return found;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::wstring name = entry.path().filename().wstring();
+    if (name.find(L".~") != std::wstring::npos &&
+        (name.ends_with(L".new") || name.ends_with(L".old"))) {
+      found.push_back(entry.path());
+    }
+  }
+  return found;
+}
+
+// The setup's process ended at once half way through the extraction, as "End task" or a power
+// cut ends it: the next start of the setup gives back what the cut-off run changed (its files,
+// its system-folder copies, the user's earlier file put back) before it asks anything, and then
+// installs completely, with nothing of the interrupted run left.
+TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStart) {
+  const fs::path readme = Native(std::string(kInstallDir) + "\\Readme.txt");
+  WriteAll(readme, "the user's own readme");
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  driver_->WaitState(
+      kStatus,
+      [](const WindowState& s) {
+        return s.text.starts_with(kExtractingPrefix) && s.text.find("bmp") != std::string::npos;
+      },
+      "the extraction half way", kInstallTimeout);
+  const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, driver_->ProcessId());
+  ASSERT_NE(process, nullptr);
+  TerminateProcess(process, 1);  // the setup this test started
+  WaitForSingleObject(process, 10000);
+  CloseHandle(process);
+  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QuenloSetupJournal")) << "cut off";
+
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  driver_ = std::make_unique<Driver>();
+  driver_->Start(setup_);
+  driver_->WaitWindow(kMainWindow);  // the recovery ran before the window
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QuenloSetupJournal"));
+  EXPECT_EQ(ReadAll(readme), "the user's own readme");
+  std::vector<fs::path> left;
+  for (const auto& entry : fs::recursive_directory_iterator(Native(kInstallDir))) {
+    if (entry.path() != readme && entry.is_regular_file()) left.push_back(entry.path());
+  }
+  EXPECT_TRUE(left.empty()) << left.size() << " files of the cut-off run, first "
+                            << left.front().string();
+  for (const auto& entry : fs::directory_iterator(payload_ / "Exe")) {
+    EXPECT_FALSE(fs::exists(fs::path(system) / entry.path().filename())) << entry.path().string();
+  }
+  driver_->Close(kMainWindow);
+  driver_->WaitMessageBox();
+  driver_->Answer(IDYES);  // leave the setup
+  driver_->WaitExit();
+
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  FinishInstalling();
+  ExpectCompleteInstallation();
+  EXPECT_TRUE(InstallLeftovers(Native(kInstallDir)).empty());
+  EXPECT_TRUE(InstallLeftovers(system).empty());
 }
 
 // The installed demo player, started as a user would; it holds its image while it runs.

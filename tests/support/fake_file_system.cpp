@@ -217,7 +217,7 @@ std::unique_ptr<platform::PendingFile> FakeFileSystem::BeginReplace(const std::s
 }
 
 std::unique_ptr<platform::PendingFile> FakeFileSystem::CreateNewFile(const std::string& path,
-                                                                    bool /*durable*/) {
+                                                                     bool /*durable*/) {
   const fs::path file = NativePath(path);
   if (FindDrive(path) == nullptr || !fs::is_directory(file.parent_path())) {
     throw IoError("cannot create a file in the folder of " + path);

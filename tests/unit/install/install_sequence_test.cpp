@@ -7,6 +7,7 @@
 
 #include <thread>
 
+#include "install/install_journal.h"
 #include "install/temporary_files.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
@@ -159,15 +160,17 @@ TEST_F(InstallSequenceTest, ADamagedRecordEndsTheInstallAndLeavesTheSystemAsItWa
   }
 }
 
-// The temporary system-folder copies were needed only while the codecs registered: an error in
-// a later step does not leave them. The installed files stay; the failure says not all is undone.
-TEST_F(InstallSequenceTest, AFailureAfterTheExtractionStillRemovesTheTemporaryFiles) {
+// An error in a step after the extraction has the whole install undone from its journal, as a
+// cut-off install is undone at the next start: the temporary system-folder copies, the installed
+// files and the folders are gone, and the failure says everything was given back.
+TEST_F(InstallSequenceTest, AFailureAfterTheExtractionUndoesTheWholeInstall) {
   testing::SetupFileBuilder setup;
   setup.Add("App\\Codec\\a.dll", "codec").Add("Exe\\bass.dll", "temporary");
   WriteSetup(setup);
   libraries.Script("D:\\Player\\Codec\\a.dll", platform::EntryPointOutcome::Returning(0));
-  libraries.OnCall([](const testing::FakeLibraries::Call&) {
-    throw std::runtime_error("the registration step broke");
+  libraries.OnCall([](const testing::FakeLibraries::Call& call) {
+    if (call.entryPoint == "DllRegisterServer")
+      throw std::runtime_error("the registration step broke");
   });
 
   TInstallAndReg::Execute(session, platform);
@@ -176,9 +179,11 @@ TEST_F(InstallSequenceTest, AFailureAfterTheExtractionStillRemovesTheTemporaryFi
   ASSERT_TRUE(failure.has_value());
   EXPECT_EQ(failure->step, InstallStep::RegisterCodecs);
   EXPECT_EQ(failure->message, "the registration step broke");
-  EXPECT_FALSE(failure->undone);
+  EXPECT_TRUE(failure->undone);
   EXPECT_FALSE(files.FileExists("C:\\Windows\\system32\\bass.dll"));
-  EXPECT_TRUE(files.FileExists("D:\\Player\\Codec\\a.dll"));
+  EXPECT_FALSE(files.FileExists("D:\\Player\\Codec\\a.dll"));
+  EXPECT_FALSE(files.FolderExists("D:\\Player"));
+  EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, kJournalKey));
 }
 
 TEST_F(InstallSequenceTest, TheWorkerRunsOnAThreadOfItsOwn) {

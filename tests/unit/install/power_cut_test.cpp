@@ -1,19 +1,21 @@
 // An install cut off at any moment, as a power cut or "End task" cuts it, is given back by the
-// next start of the setup: for every n, the extraction is cut at its n-th change to the disk or
-// the registry (that change and every later one never happen), then a fresh start recovers, and
-// the machine is exactly as it was before the install.
+// next start of the setup: for every n, the install sequence is cut at its n-th change to the
+// disk, the registry or the codecs' registrations (that change and every later one never
+// happen), then a fresh start recovers, and the machine is exactly as it was before the install.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 
-#include "install/extraction.h"
 #include "install/install_journal.h"
+#include "install/install_sequence.h"
 #include "platform/forwarding_file_system.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/fake_libraries.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/setup_file_builder.h"
 
@@ -145,6 +147,25 @@ class CutRegistry final : public platform::Registry {
   Power& power_;
 };
 
+// Codec libraries whose registration is part of the machine's state: registered by
+// DllRegisterServer, no longer by DllUnregisterServer.
+class CodecRegistrations final : public platform::Libraries {
+ public:
+  explicit CodecRegistrations(Power& power) : power_(power) {}
+  platform::EntryPointOutcome CallEntryPoint(const std::string& path, const std::string& name,
+                                             std::uint32_t) override {
+    power_.Change();
+    if (name == "DllRegisterServer") registered_.insert(path);
+    if (name == "DllUnregisterServer") registered_.erase(path);
+    return platform::EntryPointOutcome::Returning(0);
+  }
+  const std::set<std::string>& registered() const { return registered_; }
+
+ private:
+  Power& power_;
+  std::set<std::string> registered_;
+};
+
 // Every file and folder below the drives, with the files' content.
 std::map<std::string, std::string> DiskState(FakeFileSystem& files) {
   std::map<std::string, std::string> state;
@@ -161,38 +182,54 @@ std::map<std::string, std::string> DiskState(FakeFileSystem& files) {
   return state;
 }
 
-class PowerCutTest : public ::testing::Test {
- protected:
-  // A machine with an earlier copy of one file, the installation folder and a system folder
-  // that holds one of the payload's system files already.
-  void Arrange(FakeFileSystem& files) {
+// A machine on which the setup is started: an earlier copy of one file in the installation
+// folder, a system folder that holds one of the payload's system files already, an extension
+// another program handles.
+struct Machine {
+  explicit Machine(const std::string& setupFile) {
+    files.WriteFile(files.ModulePath(), setupFile);
     files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
-    files.WriteFile(files.ModulePath(), setup_.str());
     files.WriteFile("D:\\Player\\Readme.txt", "the user's earlier copy");
     files.WriteFile("C:\\Windows\\system32\\kept.dll", "the system's own");
+    registry.CreateKey(platform::RegistryRoot::LocalMachine, "Software");
+    registry.SetString(platform::RegistryRoot::ClassesRoot, ".avi", "", "OtherPlayer.avi");
   }
+  FakeFileSystem files;
+  FakeRegistry registry;
+  Power power{1 << 30};
+  CodecRegistrations codecs{power};
+};
 
-  // Extracts into D:\Player through `files` and `registry`; false when the power was cut.
-  bool Extract(CutFileSystem& files, platform::Registry& registry) {
-    SetupSession session;
+class PowerCutTest : public ::testing::Test {
+ protected:
+  // Runs the install sequence into D:\Player on `machine`, its power cut at change `cut`; false
+  // when the power was cut.
+  bool Install(Machine& machine, int cut) {
+    machine.power = Power(cut);
+    CutFileSystem files(machine.files, machine.power);
+    CutRegistry registry(machine.registry, machine.power);
     FakeClock clock;
-    ExtractedFiles extracted;
-    InstallJournal journal(registry);
+    SetupSession session;
+    session.InstallDir = "D:\\Player";
+    session.UseChinese = 1;
+    InstallPlatform platform{files, registry, machine.codecs, clock};
     try {
-      ExtractPayload(session, files, clock, "D:\\Player", extracted, nullptr, nullptr, false,
-                     &journal);
+      RunInstallSequence(session, platform, session.InstallDir);
+    } catch (const InstallStepError&) {
+      return false;  // the power cut, as the step it cut off saw it
     } catch (const PowerCut&) {
       return false;
     }
-    return true;
+    return !machine.power.cut();
   }
 
   testing::SetupFileBuilder setup_ = [] {
     testing::SetupFileBuilder setup;
     setup.Add("App\\Readme.txt", "new readme")
         .Add("App\\Skin\\Default\\a.bmp", std::string(70000, 'a'))
-        .Add("App\\Skin\\Default\\b.bmp", "b")
-        .Add("App\\Image\\logo.ico", "logo")
+        .Add("App\\Codec\\Real\\r.dll", "codec")
+        .Add("App\\Codec\\filter.ax", "filter")
+        .Add("App\\QuenloMediaPlayer.exe", "player")
         .Add("Exe\\kept.dll", "the setup's copy")
         .Add("Exe\\copy.dll", "temporary copy");
     return setup;
@@ -201,93 +238,88 @@ class PowerCutTest : public ::testing::Test {
 
 TEST_F(PowerCutTest, ACutAtAnyChangeIsGivenBackByTheNextStart) {
   int changes = 0;
+  std::map<std::string, std::string> diskComplete;
+  std::map<std::string, std::map<std::string, std::string>> registryComplete;
   {
-    FakeFileSystem files;
-    FakeRegistry registry;
-    Arrange(files);
-    Power never(1 << 30);
-    CutFileSystem counted(files, never);
-    CutRegistry countedRegistry(registry, never);
-    ASSERT_TRUE(Extract(counted, countedRegistry));
-    changes = never.changes();
+    Machine machine(setup_.str());
+    ASSERT_TRUE(Install(machine, 1 << 30));
+    changes = machine.power.changes();
+    diskComplete = DiskState(machine.files);
+    registryComplete = machine.registry.Snapshot();
+    EXPECT_EQ(machine.codecs.registered().size(), 2u);
   }
-  ASSERT_GT(changes, 15);
+  ASSERT_GT(changes, 100);
+  int finished = 0;  // cuts after the install was complete: the next start finishes it
   for (int cut = 1; cut <= changes; ++cut) {
     SCOPED_TRACE("cut at change " + std::to_string(cut) + " of " + std::to_string(changes));
-    FakeFileSystem files;
-    FakeRegistry registry;
-    Arrange(files);
-    registry.CreateKey(platform::RegistryRoot::LocalMachine, "Software");
-    const auto diskBefore = DiskState(files);
-    const auto registryBefore = registry.Snapshot();
-    Power power(cut);
-    CutFileSystem cutFiles(files, power);
-    CutRegistry cutRegistry(registry, power);
-    EXPECT_FALSE(Extract(cutFiles, cutRegistry));
+    Machine machine(setup_.str());
+    const auto diskBefore = DiskState(machine.files);
+    const auto registryBefore = machine.registry.Snapshot();
+    EXPECT_FALSE(Install(machine, cut));
 
-    const Recovery recovery = RecoverUnfinishedInstall(files, registry);
-    EXPECT_NE(recovery, Recovery::Incomplete);
-    EXPECT_EQ(DiskState(files), diskBefore);
-    EXPECT_EQ(registry.Snapshot(), registryBefore);
+    machine.power = Power(1 << 30);
+    const Recovery recovery =
+        RecoverUnfinishedInstall(machine.files, machine.registry, machine.codecs);
+    if (recovery == Recovery::Finished) {
+      ++finished;
+      EXPECT_EQ(DiskState(machine.files), diskComplete);
+      EXPECT_EQ(machine.registry.Snapshot(), registryComplete);
+      EXPECT_EQ(machine.codecs.registered().size(), 2u);
+    } else {
+      EXPECT_TRUE(recovery == Recovery::Undone || recovery == Recovery::None);
+      EXPECT_EQ(DiskState(machine.files), diskBefore);
+      EXPECT_EQ(machine.registry.Snapshot(), registryBefore);
+      EXPECT_TRUE(machine.codecs.registered().empty());
+    }
+    if (HasFailure()) break;  // one cut's account is enough to read
   }
+  // Only the last changes come after the commit: deleting the one original moved aside, and the
+  // journal.
+  EXPECT_EQ(finished, 2);
 }
 
 // The undo of a cut-off install, cut off itself at any of its changes, is finished by the start
 // after.
 TEST_F(PowerCutTest, ACutOffUndoIsFinishedByTheStartAfter) {
-  for (const int cut : {6, 12, 18, 24}) {
+  for (const int cut : {20, 60, 110}) {
     for (int undoCut = 1;; ++undoCut) {
       SCOPED_TRACE("install cut at " + std::to_string(cut) + ", its undo at " +
                    std::to_string(undoCut));
-      FakeFileSystem files;
-      FakeRegistry registry;
-      Arrange(files);
-      registry.CreateKey(platform::RegistryRoot::LocalMachine, "Software");
-      const auto diskBefore = DiskState(files);
-      Power power(cut);
-      CutFileSystem cutFiles(files, power);
-      CutRegistry cutRegistry(registry, power);
-      ASSERT_FALSE(Extract(cutFiles, cutRegistry));
+      Machine machine(setup_.str());
+      const auto diskBefore = DiskState(machine.files);
+      const auto registryBefore = machine.registry.Snapshot();
+      ASSERT_FALSE(Install(machine, cut));
 
-      Power undoPower(undoCut);
-      CutFileSystem undoFiles(files, undoPower);
-      CutRegistry undoRegistry(registry, undoPower);
-      bool undoCutOff = false;
+      machine.power = Power(undoCut);
+      CutFileSystem undoFiles(machine.files, machine.power);
+      CutRegistry undoRegistry(machine.registry, machine.power);
       try {
-        RecoverUnfinishedInstall(undoFiles, undoRegistry);
+        RecoverUnfinishedInstall(undoFiles, undoRegistry, machine.codecs);
       } catch (const PowerCut&) {
-        undoCutOff = true;
       }
-      RecoverUnfinishedInstall(files, registry);
-      EXPECT_EQ(DiskState(files), diskBefore);
-      EXPECT_FALSE(registry.KeyExists(platform::RegistryRoot::LocalMachine, kJournalKey));
-      if (!undoCutOff && !undoPower.cut()) break;  // the undo ran to its end before this cut
+      const bool cutOff = machine.power.cut();
+      machine.power = Power(1 << 30);
+      RecoverUnfinishedInstall(machine.files, machine.registry, machine.codecs);
+      EXPECT_EQ(DiskState(machine.files), diskBefore);
+      EXPECT_EQ(machine.registry.Snapshot(), registryBefore);
+      EXPECT_TRUE(machine.codecs.registered().empty());
+      if (!cutOff || HasFailure()) break;  // the undo ran to its end before this cut
     }
   }
 }
 
-// A complete install is never undone: once its commit is in the journal, the start after only
-// deletes the originals it had moved aside.
+// A complete install is never undone: the start after finds nothing to do.
 TEST_F(PowerCutTest, ACompleteInstallIsKept) {
-  FakeFileSystem files;
-  FakeRegistry registry;
-  Arrange(files);
-  Power never(1 << 30);
-  CutFileSystem counted(files, never);
-  ASSERT_TRUE(Extract(counted, registry));
-  InstallJournal journal(registry);
-  const std::vector<JournalEntry> entries = ReadJournal(registry);
-  ASSERT_FALSE(entries.empty());
-  journal.Append({{JournalEntry::Kind::Commit, {}, {}, {}}});
-
-  EXPECT_EQ(RecoverUnfinishedInstall(files, registry), Recovery::Finished);
-  EXPECT_EQ(files.ReadFile("D:\\Player\\Readme.txt"), "new readme");
-  for (const JournalEntry& entry : entries) {
-    if (entry.kind == JournalEntry::Kind::ReplacedFile) {
-      EXPECT_FALSE(files.FileExists(entry.aside));
-    }
-  }
-  EXPECT_FALSE(registry.KeyExists(platform::RegistryRoot::LocalMachine, kJournalKey));
+  Machine machine(setup_.str());
+  ASSERT_TRUE(Install(machine, 1 << 30));
+  const auto diskAfter = DiskState(machine.files);
+  const auto registryAfter = machine.registry.Snapshot();
+  EXPECT_EQ(RecoverUnfinishedInstall(machine.files, machine.registry, machine.codecs),
+            Recovery::None);
+  EXPECT_EQ(machine.files.ReadFile("D:\\Player\\Readme.txt"), "new readme");
+  EXPECT_EQ(DiskState(machine.files), diskAfter);
+  EXPECT_EQ(machine.registry.Snapshot(), registryAfter);
+  EXPECT_EQ(machine.codecs.registered().size(), 2u);
 }
 
 }  // namespace
