@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "install/install_journal.h"
 #include "install/install_sequence.h"
 #include "install/payload_check.h"
 #include "install/status_lines.h"
@@ -77,16 +78,82 @@ class CountingPauses final : public platform::Clock {
   std::vector<Phase> phases_;
 };
 
+// The registry, with the time spent writing the install journal (its key's writes and flushes)
+// added up: what the journal costs the install.
+class TimedJournal final : public platform::Registry {
+ public:
+  explicit TimedJournal(platform::Registry& real) : real_(real) {}
+
+  std::unique_ptr<platform::RegistryKey> Open(platform::RegistryRoot root, const std::string& path,
+                                              bool create) override {
+    const bool journal = path == kJournalKey;
+    const LONGLONG start = Now();
+    auto key = real_.Open(root, path, create);
+    if (journal) seconds_ += Seconds(start);
+    if (!key || !journal) return key;
+    return std::make_unique<Key>(std::move(key), *this);
+  }
+  bool DeleteKey(platform::RegistryRoot root, const std::string& path) override {
+    const LONGLONG start = Now();
+    const bool deleted = real_.DeleteKey(root, path);
+    if (path == kJournalKey) seconds_ += Seconds(start);
+    return deleted;
+  }
+  double seconds() const { return seconds_; }
+  int batches() const { return batches_; }
+
+ private:
+  class Key final : public platform::RegistryKey {
+   public:
+    Key(std::unique_ptr<platform::RegistryKey> key, TimedJournal& owner)
+        : key_(std::move(key)), owner_(owner) {}
+    template <typename Call>
+    auto Timed(Call call) {
+      const LONGLONG start = Now();
+      auto result = call();
+      owner_.seconds_ += Seconds(start);
+      return result;
+    }
+    platform::RegistryValue Read(const std::string& name) override {
+      return Timed([&] { return key_->Read(name); });
+    }
+    bool WriteString(const std::string& name, const std::string& text) override {
+      if (name.starts_with("Batch")) ++owner_.batches_;
+      return Timed([&] { return key_->WriteString(name, text); });
+    }
+    bool DeleteValue(const std::string& name) override {
+      return Timed([&] { return key_->DeleteValue(name); });
+    }
+    bool WriteDword(const std::string& name, std::uint32_t value) override {
+      return Timed([&] { return key_->WriteDword(name, value); });
+    }
+    bool Flush() override {
+      return Timed([&] { return key_->Flush(); });
+    }
+
+   private:
+    std::unique_ptr<platform::RegistryKey> key_;
+    TimedJournal& owner_;
+  };
+
+  platform::Registry& real_;
+  double seconds_ = 0;
+  int batches_ = 0;
+};
+
 struct FloorRun {
   double floorSeconds = 0;
   double unpacedSeconds = 0;
+  double journalSeconds = 0;
+  int journalBatches = 0;
   bool finished = false;
   std::vector<CountingPauses::Phase> phases;
 };
 
 FloorRun MeasureFloor(const std::string& setup) {
   const auto real = win32::MakeFileSystem();
-  const auto registry = win32::MakeRegistry();
+  const auto realRegistry = win32::MakeRegistry();
+  TimedJournal registry(*realRegistry);
   const auto libraries = win32::MakeLibraries();
   SetupSession session;
   SetupFileAsModule files(*real, setup);
@@ -100,9 +167,10 @@ FloorRun MeasureFloor(const std::string& setup) {
   session.InstallDir = folder;
   session.UseChinese = 1;
   const LONGLONG start = Now();
-  TInstallAndReg::Execute(session, {files, *registry, *libraries, pauses});
-  FloorRun run{pauses.PausedSeconds(), Seconds(start), session.Status.InstallFinished(),
-               pauses.phases()};
+  TInstallAndReg::Execute(session, {files, registry, *libraries, pauses});
+  FloorRun run{
+      pauses.PausedSeconds(),           Seconds(start), registry.seconds(), registry.batches(),
+      session.Status.InstallFinished(), pauses.phases()};
   std::filesystem::remove_all(folder, ignored);
   // Without its record the setup program finds no earlier installation to ask about.
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang");
@@ -197,7 +265,10 @@ int main(int argc, char** argv) {
                   uidriver::GbkToUtf8(floor.phases[i].line).c_str(), floor.phases[i].seconds,
                   wizard.phaseShown[i]);
     }
-    std::printf("pacing floor (pauses):          %8.3f s\n", floor.floorSeconds);
+    std::printf("  of it the install journal:    %8.3f s   (%d batches written and flushed)\n",
+                floor.journalSeconds, floor.journalBatches);
+    std::printf("pacing floor (pauses):          %8.3f s   journal / floor %.3f\n",
+                floor.floorSeconds, floor.journalSeconds / floor.floorSeconds);
     std::printf("install through the wizard:     %8.3f s   ratio to the floor %.2f (goal <= 1.3)\n",
                 wizard.seconds, wizard.seconds / floor.floorSeconds);
     std::printf(
