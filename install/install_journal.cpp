@@ -9,6 +9,7 @@
 #include "base/path.h"
 #include "install/codec_registration.h"
 #include "install/folders.h"
+#include "install/restart_recovery.h"
 
 namespace quenlo {
 namespace {
@@ -420,6 +421,7 @@ Recovery RecoverUnfinishedInstall(platform::FileSystem& files, platform::Registr
   }
   const bool committed = entries.back().kind == Kind::Commit;  // always the last
   const bool complete = UndoEntries({files, &registry, &libraries}, entries);
+  RemoveRecoveryAtRestart(files, registry);  // also where it is the copy that runs this
   registry.DeleteKey(RegistryRoot::LocalMachine, kJournalKey);
   if (committed) return Recovery::Finished;
   return complete ? Recovery::Undone : Recovery::Incomplete;

@@ -10,6 +10,7 @@
 #include "install/file_types.h"
 #include "install/folders.h"
 #include "install/install_journal.h"
+#include "install/restart_recovery.h"
 #include "install/status_lines.h"
 #include "install/temporary_files.h"
 #include "install/uninstall_entry.h"
@@ -104,6 +105,11 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   // What the install changes is announced in the install journal before it is made, so that an
   // install cut off at any moment is given back by the next start of the setup.
   InstallJournal journal(platform.registry);
+  try {
+    PrepareRecoveryAtRestart(files, platform.registry, journal, files.ModulePath());
+  } catch (const IoError&) {  // the next start of the setup finishes a cut-off install all the same
+  } catch (const archive::ArchiveError&) {
+  }
   bool createdInstallDir = false;
   if (!files.FolderExists(installDir)) {
     RunStep(InstallStep::Extract, [&] { journal.Append({JournalEntry::Folder(installDir)}); });
@@ -120,10 +126,14 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
     ExtractPayload(session, files, platform.clock, installDir, extracted, &undone, &report,
                    restrict, &journal);
   } catch (...) {
-    if (createdInstallDir && !files.RemoveFolder(installDir)) undone = false;
-    journal.Remove();  // undone as far as it could be
     InstallFailure failure = DescribeFailure(InstallStep::Extract, std::current_exception());
-    failure.undone = undone;
+    // The pass has undone itself; the rest of the journal (the installation folder, the copy
+    // for the restart) goes the same way.
+    failure.undone =
+        UndoEntries({files, &platform.registry, &platform.libraries}, journal.entries()) &&
+        undone && !(createdInstallDir && files.FolderExists(installDir));
+    RemoveRecoveryAtRestart(files, platform.registry);
+    journal.Remove();
     throw InstallStepError(std::move(failure));
   }
   // A step that fails from here on has the whole install undone from the journal, as the next
@@ -132,6 +142,7 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
     InstallFailure failure = DescribeFailure(step, std::current_exception());
     failure.undone =
         UndoEntries({files, &platform.registry, &platform.libraries}, journal.entries());
+    RemoveRecoveryAtRestart(files, platform.registry);
     journal.Remove();
     return InstallStepError(std::move(failure));
   };
@@ -179,6 +190,7 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
     } catch (const IoError&) {  // the install stands either way; the next start finds it undone
     }
     DeleteMovedAside(files, journal.entries());
+    RemoveRecoveryAtRestart(files, platform.registry);
     journal.Remove();
   };
   try {
