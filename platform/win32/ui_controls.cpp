@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+#include "platform/ui_scale.h"
+
+#include "platform/win32/main_window.h"
 #include "platform/win32/ui_control_kinds.h"
 
 namespace quenlo::win32 {
@@ -31,24 +34,48 @@ class Label final : public ControlImpl {
   }
   SIZE DefaultSize() const override { return {0, 0}; }  // fitted to the text once it has its font
   void Refit() override {
-    const TextExtent extent =
-        MeasureLabelText(fontHandle(), text_, Wraps() ? spec().place.width : 0);
+    if (spec().shrinkToFit) DrawFontAtPixels(0);
+    TextExtent extent = Measure();
+    if (spec().shrinkToFit && hwnd() != nullptr) {
+      RECT room = {};
+      GetClientRect(GetParent(hwnd()), &room);
+      const ui::Place place = PixelPlace();
+      const int asked = ui::FontPixelHeight(GetFont().points, window().dpi());
+      for (int pixels = asked - 1;
+           pixels >= asked * 3 / 4 &&
+           (place.left + extent.width > room.right || place.top + extent.height > room.bottom);
+           --pixels) {
+        DrawFontAtPixels(pixels);
+        extent = Measure();
+      }
+    }
     FitOpenSides(extent.width, extent.height);
   }
 
  private:
   bool Wraps() const { return spec().wrap && spec().place.width > 0; }
+  TextExtent Measure() const {
+    return MeasureLabelText(fontHandle(), text_, Wraps() ? PixelPlace().width : 0);
+  }
 };
 
+// A push button. It tells the window when it gains or loses the focus (BS_NOTIFY), since the
+// button Enter would press, and which is drawn with the default frame, follows the focus.
 class Button final : public ControlImpl {
  public:
   using ControlImpl::ControlImpl;
   void OnCommand(WORD code) override {
-    if (code == BN_CLICKED) RunHandler(onClick);
+    if (code == BN_CLICKED) {
+      RunHandler(onClick);
+    } else if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
+      window().ShowDefaultButton();
+    }
   }
 
  protected:
-  WindowKind Kind() const override { return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0}; }
+  WindowKind Kind() const override {
+    return {L"Button", BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP, 0};
+  }
   SIZE DefaultSize() const override { return {75, 25}; }
 };
 
