@@ -34,22 +34,30 @@ class Label final : public ControlImpl {
   }
   SIZE DefaultSize() const override { return {0, 0}; }  // fitted to the text once it has its font
   void Refit() override {
-    if (spec().shrinkToFit) DrawFontAtPixels(0);
+    if (!spec().shrinkToFit || hwnd() == nullptr) {
+      const TextExtent extent = Measure();
+      FitOpenSides(extent.width, extent.height);
+      return;
+    }
+    // Up to half the margin above the text may go first, then the text gets smaller.
+    DrawFontAtPixels(0);
+    RECT room = {};
+    GetClientRect(GetParent(hwnd()), &room);
+    const ui::Place place = PixelPlace();
+    const int highestTop = place.top / 2;
+    const auto fits = [&](const TextExtent& extent) {
+      return place.left + extent.width <= room.right && highestTop + extent.height <= room.bottom;
+    };
+    const int asked = ui::FontPixelHeight(GetFont().points, window().dpi());
     TextExtent extent = Measure();
-    if (spec().shrinkToFit && hwnd() != nullptr) {
-      RECT room = {};
-      GetClientRect(GetParent(hwnd()), &room);
-      const ui::Place place = PixelPlace();
-      const int asked = ui::FontPixelHeight(GetFont().points, window().dpi());
-      for (int pixels = asked - 1;
-           pixels >= asked * 3 / 4 &&
-           (place.left + extent.width > room.right || place.top + extent.height > room.bottom);
-           --pixels) {
-        DrawFontAtPixels(pixels);
-        extent = Measure();
-      }
+    for (int pixels = asked - 1; pixels >= asked * 3 / 4 && !fits(extent); --pixels) {
+      DrawFontAtPixels(pixels);
+      extent = Measure();
     }
     FitOpenSides(extent.width, extent.height);
+    const int top = std::max(highestTop, std::min<int>(place.top, room.bottom - extent.height));
+    SetWindowPos(hwnd(), nullptr, place.left, top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
  private:

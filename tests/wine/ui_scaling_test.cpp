@@ -206,6 +206,32 @@ TEST_P(WizardAtDensityTest, TheFailurePageShowsAllItsText) {
   ExpectPageFits("the failure page");
 }
 
+// Moved to a monitor of another density, the window lays itself and every control out again for
+// it: the client area, the places, the fonts (9 points in 18 pixels at 144 DPI) and the artwork.
+TEST_P(WizardAtDensityTest, WmDpiChangedLaysTheWindowOutAgain) {
+  const int other = dpi_ == 144 ? 192 : 144;
+  RECT suggested = {};
+  GetWindowRect(main_, &suggested);
+  SendMessageW(main_, WM_DPICHANGED, MAKEWPARAM(other, other),
+               reinterpret_cast<LPARAM>(&suggested));
+  dpi_ = other;
+  ExpectPageFits("page 1, moved");
+  RECT next = {};
+  GetWindowRect(Handle(wizard::kNextBtn), &next);
+  MapWindowPoints(nullptr, GetParent(Handle(wizard::kNextBtn)), reinterpret_cast<POINT*>(&next), 2);
+  EXPECT_EQ(next.left, Scaled(364));
+  EXPECT_EQ(next.right - next.left, Scaled(364 + 86) - Scaled(364));
+  LOGFONTW font = {};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Handle(wizard::kNextBtn), WM_GETFONT, 0, 0)),
+             sizeof font, &font);
+  EXPECT_EQ(font.lfHeight, -ui::FontPixelHeight(9, other));
+  RECT strip = {};
+  GetClientRect(Handle(wizard::kImage1), &strip);
+  EXPECT_EQ(strip.right, Scaled(19 + 120) - Scaled(19));
+  Press(wizard::kNextBtn);
+  ExpectPageFits("page 2, built after the move");
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLanguages, WizardAtDensityTest,
                          ::testing::Values(wizard::kLanguageChinese, wizard::kLanguageEnglish),
                          [](const ::testing::TestParamInfo<std::int32_t>& param) {
