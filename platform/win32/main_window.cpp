@@ -202,8 +202,10 @@ void MainWindow::FitClientArea(const POINT* topLeft) {
       left = topLeft->x;
       top = topLeft->y;
     } else {
-      left = (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2;
-      top = (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2;
+      // Centred; on a screen too small for it, from its top left corner, so that the caption
+      // and the buttons stay within reach.
+      left = std::max<int>(0, (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2);
+      top = std::max<int>(0, (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2);
     }
     SetWindowPos(hwnd_, nullptr, left, top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     // The system's own frame may differ from what it said it would be: once more with the

@@ -17,7 +17,9 @@ namespace {
 // A static text that fits itself to its caption: no word wrap, each carriage return or line
 // feed a line break (DrawText, which the static control draws with, breaks at either), "&"
 // marking the accelerator. Its background is its parent's. A label with a width that wraps
-// breaks its lines at that width, long words too, and fits its height to them.
+// breaks its lines at that width, long words too, and fits its height to them. A label that must
+// fit its parent (shrinkToFit) keeps the font it was given where the text fits, and otherwise
+// draws it in a smaller copy of that font.
 class Label final : public ControlImpl {
  public:
   using ControlImpl::ControlImpl;

@@ -255,19 +255,24 @@ TEST_F(InstallationTest, ASetupInAFolderGbkCannotNameInstallsEverything) {
 }
 
 // Keys as a person types them: xdotool sends them through the X server to the window that has
-// the focus. Wine starts a Linux program but gives no handle to wait on, so every call is
-// followed by a wait for what its keys do; keys that must come in order go in one call.
+// the focus. It is started through gui_start_linux_program (see there why), which does not wait
+// for it, so every call is followed by a wait for what its keys do; keys that must come in order
+// go in one call.
 void TypeKeys(const std::string& xdotoolCommands) {
-  std::wstring command = L"/usr/bin/xdotool " + GbkToWide(xdotoolCommands);
+  wchar_t own[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, own, MAX_PATH);
+  const fs::path starter = fs::path(own).parent_path() / "gui_start_linux_program.exe";
+  std::wstring command =
+      L"\"" + starter.wstring() + L"\" /usr/bin/xdotool " + GbkToWide(xdotoolCommands);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                     &startup, &started)) {
-    WaitForSingleObject(started.hProcess, 10000);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-  }
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                             nullptr, nullptr, &startup, &started))
+      << starter.string();
+  WaitForSingleObject(started.hProcess, 10000);
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
 }
 
 // Waits until the program shows no message box any more (the key that answers it has arrived).
