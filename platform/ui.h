@@ -64,8 +64,8 @@ struct ControlSpec {
   std::string picture;  // pictures: the name of an artwork resource ("" for none)
   // Labels sized to their text: where the system's face for the font has taller lines than the
   // layout was made for, so that the text would run past the parent's bottom or right edge, the
-  // label moves up into up to half the margin above it, and draws the text smaller (to three
-  // quarters of its size at most) until it fits.
+  // label moves up into the margin above it and, where that is not enough, draws the text smaller
+  // (to three quarters of its size at most) until it fits.
   bool shrinkToFit = false;
 };
 

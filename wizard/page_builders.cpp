@@ -24,7 +24,8 @@ struct PageControl {
 };
 
 // Sixteen lines in a font a point larger than the others fill the page: where the system's face
-// has taller lines than SimSun's, the text is drawn smaller rather than cut off at the bottom.
+// has taller lines than SimSun's, the text moves up, or is drawn smaller, rather than being cut
+// off at the bottom.
 constexpr PageControl kWelcomeText = {
     kWelcomeL, ControlKind::Label, {30, 20, 0, 0}, false, true, 1, false, /*shrinkToFit=*/true};
 constexpr PageControl kAgreementMemo = {

@@ -41,12 +41,12 @@ class Label final : public ControlImpl {
       FitOpenSides(extent.width, extent.height);
       return;
     }
-    // Up to half the margin above the text may go first, then the text gets smaller.
+    // The margin above the text may go first, then the text gets smaller.
     DrawFontAtPixels(0);
     RECT room = {};
     GetClientRect(GetParent(hwnd()), &room);
     const ui::Place place = PixelPlace();
-    const int highestTop = place.top / 2;
+    const int highestTop = 0;
     const auto fits = [&](const TextExtent& extent) {
       return place.left + extent.width <= room.right && highestTop + extent.height <= room.bottom;
     };
