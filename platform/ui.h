@@ -26,8 +26,9 @@ enum class ControlKind {
   ProgressBar,
 };
 
-// Left, top, width, height in pixels, relative to the parent. A width or height of 0 means the
-// control's own size (a label sized to its caption, a picture to its image, an edit box's height).
+// Left, top, width, height in pixels at 96 pixels per inch, relative to the parent; the window
+// scales them to its own density (ui_scale.h). A width or height of 0 means the control's own
+// size (a label sized to its caption, a picture to its image, an edit box's height).
 struct Place {
   int left = 0;
   int top = 0;
@@ -61,6 +62,11 @@ struct ControlSpec {
   // its edge), and the height fits the lines when it is left open.
   bool wrap = false;
   std::string picture;  // pictures: the name of an artwork resource ("" for none)
+  // Labels sized to their text: where the system's face for the font has taller lines than the
+  // layout was made for, so that the text would run past the parent's bottom or right edge, the
+  // label moves up into the margin above it and, where that is not enough, draws the text smaller
+  // (to three quarters of its size at most) until it fits.
+  bool shrinkToFit = false;
 };
 
 class Control {
@@ -119,6 +125,13 @@ class Window {
 
   virtual void SetCaption(const std::string& caption) = 0;
   virtual std::string Caption() const = 0;
+
+  // The keyboard's buttons, by name ("" for none). Enter presses the default button, drawn with
+  // the default frame, wherever the focus is (a text box, a check box), unless it is on another
+  // button, which Enter then presses itself; Escape presses the cancel button. A button that is
+  // hidden or disabled is not pressed.
+  virtual void SetDefaultButton(const std::string& name) = 0;
+  virtual void SetCancelButton(const std::string& name) = 0;
 
   // A repeating timer on the main thread; one per window.
   virtual void StartTimer(unsigned intervalMs, std::function<void()> onTick) = 0;

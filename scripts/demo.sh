@@ -11,6 +11,9 @@
 # QUENLO_DEMO_LOCALES lists the system languages to walk and check the install under, each in a
 # fresh prefix of its own (default "zh_CN"; e.g. "zh_CN zh_TW en_US" for code pages 936, 950 and
 # 1252); the screenshots of a language other than zh_CN go to build/demo/screenshots/LANGUAGE/.
+# QUENLO_DEMO_DPI lists the pixel densities to walk at as well (default none but 96; e.g. "144"
+# for a display scaled to 150 %, "120 144 192"), each in a fresh prefix of its own; their
+# screenshots go to build/demo/screenshots/[LANGUAGE/]dpiN/.
 # The product is 32-bit; where this machine cannot run 32-bit Wine, the same sources built for
 # x86-64 (the win64 tree) run instead.
 set -euo pipefail
@@ -42,19 +45,25 @@ fi
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Walks the wizard under one system language in a fresh prefix and checks what it left.
+# Walks the wizard under one system language at one pixel density in a fresh prefix and checks
+# what it left.
 walk_and_check() {
-  local locale_name=$1 shots prefix script log status=0
+  local locale_name=$1 dpi=$2 shots prefix script log status=0 tag=$1
   shots=$PWD/build/demo/screenshots
   prefix=$PWD/build/demo/wine-$tree
   if [ "$locale_name" != zh_CN ]; then
     shots=$shots/$locale_name
     prefix=$prefix-$locale_name
   fi
+  if [ "$dpi" != 96 ]; then
+    shots=$shots/dpi$dpi
+    prefix=$prefix-dpi$dpi
+    tag=$tag-dpi$dpi
+  fi
   rm -rf "$prefix" "$prefix.lock"  # a machine without an earlier installation
   rm -rf "$shots"/*.png "$shots"/*.bmp && mkdir -p "$shots"
-  script=build/demo/walk-$locale_name.txt
-  log=build/demo/walk-$locale_name.log
+  script=build/demo/walk-$tag.txt
+  log=build/demo/walk-$tag.log
   cat >"$script" <<WALK
 timeout 20000
 start $(winpath "$setup")
@@ -79,8 +88,8 @@ get Status_L
 click Cancel_Btn
 wait-exit
 WALK
-  echo "walking the wizard with the UI driver under $locale_name.UTF-8 (no display)"
-  QUENLO_WINE_LOCALE=$locale_name.UTF-8 scripts/wine-run.sh --prefix "$prefix" \
+  echo "walking the wizard with the UI driver under $locale_name.UTF-8 at $dpi DPI (no display)"
+  QUENLO_WINE_LOCALE=$locale_name.UTF-8 QUENLO_WINE_DPI=$dpi scripts/wine-run.sh --prefix "$prefix" \
     "build/$tree/tools/uidriver/quenlo-uidrive.exe" "$script" >"$log" 2>&1 || status=$?
   grep -E '"ok":false|"command":"get"|"exitCode"' "$log" || true
   for bmp in "$shots"/*.bmp; do convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"; done
@@ -93,10 +102,20 @@ WALK
   local folder
   folder=$(sed -n 's/.*"command":"get","name":"Folder_E".*"text":"\([^"]*\)".*/\1/p' "$log" |
     sed 's/\\\\/\\/g')
+<<<<<<< HEAD
   QUENLO_WINE_LOCALE=$locale_name.UTF-8 scripts/wine-run.sh --prefix "$prefix" \
     "build/$tree/demo/quenlo-demo-check.exe" "$(winpath "$PWD/build/$tree/demo-payload-signed")" "$folder"
+=======
+  QUENLO_WINE_LOCALE=$locale_name.UTF-8 QUENLO_WINE_DPI=$dpi scripts/wine-run.sh --prefix "$prefix" \
+    "build/$tree/demo/quenlo-demo-check.exe" "$(winpath "$PWD/build/$tree/demo-payload")" "$folder"
+>>>>>>> dpi-keyboard
 }
 
 for locale_name in ${QUENLO_DEMO_LOCALES:-zh_CN}; do
-  walk_and_check "$locale_name"
+  for dpi in 96 ${QUENLO_DEMO_DPI:-}; do
+    case "$dpi" in
+      *[!0-9]* | '') echo "QUENLO_DEMO_DPI: \"$dpi\" is no number of pixels per inch" >&2; exit 2 ;;
+    esac
+    walk_and_check "$locale_name" "$dpi"
+  done
 done

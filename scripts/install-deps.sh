@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything a fresh Debian 12 machine needs to build and test Quenlo Setup:
 # the host toolchain and libraries, MinGW-w64 for the 32-bit Windows build, Wine (32-bit),
-# Xvfb with a CJK font for the GUI tests, and libjpeg cross-built for Windows.
+# Xvfb with a CJK font and xdotool for the GUI tests, and libjpeg cross-built for Windows.
 # Idempotent: each step checks first, so a second run takes seconds.
 set -euo pipefail
 
@@ -29,7 +29,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   zlib1g-dev libjpeg62-turbo-dev libdeflate-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  xvfb fonts-wqy-zenhei imagemagick clang-format
+  xvfb xdotool fonts-wqy-zenhei imagemagick clang-format
   dpkg-dev locales osslsigncode openssl
 )
 wine_packages=(wine wine32:i386 wine64)

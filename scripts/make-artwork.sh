@@ -4,7 +4,8 @@
 #
 #   welcome.jpg  120 x 235  the picture strip beside every page, with the product name
 #   dao.jpg      168 x  65  the logo of the navigation site, shown on the tasks page
-#   title.ico     32 x  32  the icon in the title band
+#   title.ico     32 x  32  the icon in the title band, with its images for the window at 125,
+#                           150 and 200 % (40, 48, 64) after it
 #   setup.ico    16/32/48   the program's own icon
 #
 # The generated files are committed; run this again only to change the artwork. The output
@@ -62,7 +63,10 @@ icon_png() {
 icon_png 16 "$work/16.png"
 icon_png 32 "$work/32.png"
 icon_png 48 "$work/48.png"
-convert "$work/32.png" -strip "$out/title.ico"
+icon_png 40 "$work/40.png"
+icon_png 64 "$work/64.png"
+# The 32-pixel image first: the picture's own size, at 96 DPI.
+convert "$work/32.png" "$work/40.png" "$work/48.png" "$work/64.png" -strip "$out/title.ico"
 convert "$work/16.png" "$work/32.png" "$work/48.png" -strip "$out/setup.ico"
 
 for file in welcome.jpg dao.jpg title.ico setup.ico; do

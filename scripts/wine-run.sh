@@ -6,6 +6,10 @@
 #
 #   scripts/wine-run.sh [--prefix DIR] [--use-display] PROGRAM.exe [ARGS...]
 #
+# QUENLO_WINE_DPI sets the prefix's pixel density (HKCU\Control Panel\Desktop LogPixels, e.g.
+# 144 for a display scaled to 150 %). A prefix keeps its density, so give such a run a prefix of
+# its own; without --prefix it gets build/wine-win32-dpiN (or win64), never the shared one.
+#
 # A 32-bit program runs in a 32-bit prefix, a 64-bit one in a 64-bit prefix. Machines whose
 # kernel cannot run 32-bit Linux programs cannot run 32-bit Wine: a 32-bit program then exits
 # with status 77, which the tests report as skipped.
@@ -42,7 +46,11 @@ case "$machine" in
   8664) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 ;;
   *) echo "[wine-run] $program is not a Windows i386 or x86-64 program" >&2; exit 2 ;;
 esac
-[ -n "$prefix" ] || prefix=$here/build/wine-$WINEARCH
+dpi=${QUENLO_WINE_DPI:-}
+case "$dpi" in
+  '' | *[!0-9]*) [ -z "$dpi" ] || { echo "[wine-run] QUENLO_WINE_DPI=$dpi is no number" >&2; exit 2; } ;;
+esac
+[ -n "$prefix" ] || prefix=$here/build/wine-$WINEARCH${dpi:+-dpi$dpi}
 prefix=$(realpath -m "$prefix")
 
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
@@ -84,6 +92,12 @@ mkdir -p "$(dirname "$prefix")"
     wineserver -w
     touch "$prefix/.quenlo-settings-2"
   fi
+  if [ -n "$dpi" ] && [ "$(cat "$prefix/.quenlo-dpi" 2>/dev/null)" != "$dpi" ]; then
+    "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+      >/dev/null 2>&1
+    wineserver -w
+    echo "$dpi" >"$prefix/.quenlo-dpi"
+  fi
   # A new prefix links the user's Desktop, Documents, Downloads and the like to the Unix home
   # folder: the links and files one run makes there would outlive the prefix and be seen by the
   # next. Each prefix gets folders of its own instead, so nothing is written outside it.
@@ -96,9 +110,12 @@ mkdir -p "$(dirname "$prefix")"
 ) 9>"$prefix.lock"
 
 if [ "$own_display" = 1 ]; then
+  # 1024 x 768 at 96 DPI, as large at a higher density as a display scaled that much would be.
+  scale=${dpi:-96}
+  screen="$((1024 * scale / 96))x$((768 * scale / 96))x24"
   for n in $(seq 90 140); do
     if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then continue; fi
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 1 100); do
       [ -e "/tmp/.X11-unix/X$n" ] && break

@@ -56,8 +56,8 @@ const std::array<ControlSpec, 15>& Table() {
       Panel(kFootP, "", {0, 323, 561, 48}),
       Panel(kPanel2, kFootP, {0, 0, 561, 2}, Bevel::Lowered),
       Panel(kPanel1, kTitleP, {0, 48, 561, 2}, Bevel::Lowered),
-      // Tab order follows creation: Previous, Next, Cancel. None is the default or cancel
-      // button of the window.
+      // Tab order follows creation: Previous, Next, Cancel. The form makes Next the default
+      // button and Cancel the cancel button of the window.
       Button(kPreviousBtn, {275, 9, 86, 23}),
       Button(kNextBtn, {364, 9, 86, 23}),
       Button(kCancelBtn, {466, 9, 86, 23}),

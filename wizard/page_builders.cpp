@@ -20,10 +20,14 @@ struct PageControl {
   bool interfaceFont;  // gets a copy of the interface font
   int extraPoints;     // added to the font's size
   bool wrap = false;   // labels: wraps at its width
+  bool shrinkToFit = false;
 };
 
-constexpr PageControl kWelcomeText = {kWelcomeL, ControlKind::Label, {30, 20, 0, 0}, false, true,
-                                      1};
+// Sixteen lines in a font a point larger than the others fill the page: where the system's face
+// has taller lines than SimSun's, the text moves up, or is drawn smaller, rather than being cut
+// off at the bottom.
+constexpr PageControl kWelcomeText = {
+    kWelcomeL, ControlKind::Label, {30, 20, 0, 0}, false, true, 1, false, /*shrinkToFit=*/true};
 constexpr PageControl kAgreementMemo = {
     kAgreementM, ControlKind::Memo, {30, 30, 360, 190}, false, true, 0};
 constexpr PageControl kPgDnHint = {kPgDnHintL, ControlKind::Label, {30, 10, 0, 0}, true, true, 0};
@@ -64,6 +68,7 @@ ui::Control& Build(ui::Window& window, const PageControl& control, const ui::Fon
   spec.transparent = control.transparent;
   spec.checked = checked;
   spec.wrap = control.wrap;
+  spec.shrinkToFit = control.shrinkToFit;
   ui::Control& created = window.Create(spec);
   if (control.interfaceFont && font != nullptr) {
     ui::Font own = *font;

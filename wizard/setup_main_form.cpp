@@ -40,6 +40,10 @@ void TSetupMain_Form::FormCreate(std::int32_t language) {
   FillTexts(texts_, services_.session.UseChinese);
   interfaceFont_ = CreateInterfaceFont();
   ApplyTexts(window_, texts_, PageFont());
+  // From the keyboard: Enter moves on (Next, then Accept on page 2) and Escape is Cancel, with
+  // the close question of the pages before the install.
+  window_.SetDefaultButton(kNextBtn);
+  window_.SetCancelButton(kCancelBtn);
   ShowWelcomePage();
   window_.StartTimer(kInstallTimerIntervalMs, [this] { Install_TTimer(); });
 }
@@ -188,6 +192,7 @@ void TSetupMain_Form::ShowInstallingPage() {
   SetTitle(texts_.InstallingTitleText);
   for (const char* name : {kPreviousBtn, kNextBtn, kCancelBtn})
     FrameControl(name).SetEnabled(false);
+  window_.SetDefaultButton("");  // nothing to press until the install has ended
   closeAllowed_ = false;
   installStarted_ = true;
   if (services_.startWorker) services_.startWorker();
@@ -218,6 +223,7 @@ void TSetupMain_Form::FinishInstall() {
   ui::Control& cancel = FrameControl(kCancelBtn);
   cancel.SetEnabled(true);
   cancel.SetText(texts_.FinishText);
+  window_.SetDefaultButton(kCancelBtn);  // Enter finishes
   ui::Control* bar = window_.Find(kInstallPB);
   if (bar != nullptr) bar->SetVisible(false);
   closeAllowed_ = true;
@@ -249,6 +255,7 @@ void TSetupMain_Form::ShowInstallFailure(const InstallFailure& failure) {
   ui::Control& cancel = FrameControl(kCancelBtn);
   cancel.SetText(texts_.CancelText);
   cancel.SetEnabled(true);
+  window_.SetDefaultButton(kCancelBtn);  // Enter leaves, as Cancel does
   closeAllowed_ = true;
 }
 

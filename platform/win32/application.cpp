@@ -14,6 +14,7 @@
 #include "base/path.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/control_names.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/process.h"
 #include "platform/win32/ui_backend.h"
 #include "platform/win32/wide_text.h"
@@ -51,6 +52,7 @@ class Win32Application final : public platform::Application {
 
   void Initialize() override {
     comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
+    DeclareDpiAwareness();  // before the process's first window
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = ApplicationWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/ui_scale.h"
 #include "platform/win32/control_names.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/ui_folder_dialog.h"
 
 namespace quenlo::win32 {
@@ -22,6 +24,15 @@ constexpr UINT_PTR kTimerId = 1;
 
 bool IsWithin(HWND window, HWND ancestor) {
   return window != nullptr && ancestor != nullptr && IsChild(ancestor, window);
+}
+
+bool IsPushButton(const ControlImpl* control) {
+  return control != nullptr && control->kind() == ui::ControlKind::Button &&
+         control->hwnd() != nullptr;
+}
+
+bool CanPress(const ControlImpl* button) {
+  return IsPushButton(button) && IsWindowVisible(button->hwnd()) && IsWindowEnabled(button->hwnd());
 }
 
 }  // namespace
@@ -40,18 +51,23 @@ std::unique_ptr<MainWindow> MainWindow::Make(HWND owner) {
     RegisterClassW(&windowClass);
   }
 
-  RECT frame = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  // Made at the primary monitor's density, then laid out for the density of the monitor it
+  // came up on.
+  DeclareDpiAwareness();
+  const int systemDpi = SystemDpi();
+  const SIZE frame =
+      FrameSizeForClient(ui::ScaleLength(kClientWidth, systemDpi),
+                         ui::ScaleLength(kClientHeight, systemDpi), kStyle, kExStyle, systemDpi);
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2;
 
   std::unique_ptr<MainWindow> window(new MainWindow());
   // WM_NCCREATE stores the object with the window and sets hwnd_.
-  CreateWindowExW(kExStyle, kMainWindowClass, L"", kStyle, left, top, width, height, owner, nullptr,
-                  instance, window.get());
+  CreateWindowExW(kExStyle, kMainWindowClass, L"", kStyle, left, top, frame.cx, frame.cy, owner,
+                  nullptr, instance, window.get());
   if (window->hwnd_ == nullptr) return nullptr;
+  window->dpi_ = WindowDpi(window->hwnd_);
+  window->FitClientArea(nullptr);
   window->endsLoop_ = true;
   SetControlName(window->hwnd_, kMainWindowName);
   return window;
@@ -111,6 +127,9 @@ void MainWindow::Destroy(ui::Control& control) {
   const auto found = std::find_if(controls_.begin(), controls_.end(), isTarget);
   if (found == controls_.end()) return;
   ControlImpl* const root = found->get();
+  const HWND focus = GetFocus();
+  const bool hadFocus =
+      root->hwnd() != nullptr && (focus == root->hwnd() || IsWithin(focus, root->hwnd()));
   // Its window takes the windows inside it along.
   if (root->hwnd() != nullptr) DestroyWindow(root->hwnd());
   const auto inside = [root](const std::unique_ptr<ControlImpl>& c) {
@@ -120,6 +139,13 @@ void MainWindow::Destroy(ui::Control& control) {
     return false;
   };
   controls_.erase(std::remove_if(controls_.begin(), controls_.end(), inside), controls_.end());
+  // The focus left with the control (a page was cleared): it goes where Enter would go, so a
+  // person sees it and the keys keep working.
+  if (hadFocus && hwnd_ != nullptr && !closing_) {
+    const ControlImpl* button = EnterButton();
+    HWND target = button != nullptr ? button->hwnd() : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (target != nullptr) SetFocus(target);
+  }
 }
 
 void MainWindow::SetCaption(const std::string& caption) {
@@ -128,6 +154,79 @@ void MainWindow::SetCaption(const std::string& caption) {
 }
 
 std::string MainWindow::Caption() const { return caption_; }
+
+void MainWindow::SetDefaultButton(const std::string& name) {
+  defaultButton_ = name;
+  // Where the focus was lost (the focused button was disabled), it goes to the new default.
+  const HWND focus = GetFocus();
+  if (hwnd_ != nullptr && !closing_ && (focus == nullptr || focus == hwnd_) &&
+      GetActiveWindow() == hwnd_) {
+    if (const ControlImpl* button = FindControl(name); CanPress(button)) SetFocus(button->hwnd());
+  }
+  ShowDefaultButton();
+}
+
+void MainWindow::SetCancelButton(const std::string& name) { cancelButton_ = name; }
+
+ControlImpl* MainWindow::EnterButton() const {
+  ControlImpl* focused = ControlOf(GetFocus());
+  if (IsPushButton(focused)) return CanPress(focused) ? focused : nullptr;
+  ControlImpl* byDefault = FindControl(defaultButton_);
+  return CanPress(byDefault) ? byDefault : nullptr;
+}
+
+void MainWindow::Press(ControlImpl* button) {
+  // As the dialog manager presses a button for a key: its handler runs, the focus stays where
+  // it is (a click would take it to the button).
+  if (CanPress(button)) button->OnCommand(BN_CLICKED);
+}
+
+void MainWindow::ShowDefaultButton() {
+  const ControlImpl* pressed = EnterButton();
+  for (const auto& control : controls_) {
+    if (!IsPushButton(control.get())) continue;
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(control->hwnd(), GWL_STYLE));
+    const DWORD wanted = control.get() == pressed ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((style & BS_TYPEMASK) != wanted) SendMessageW(control->hwnd(), BM_SETSTYLE, wanted, TRUE);
+  }
+}
+
+void MainWindow::FitClientArea(const POINT* topLeft) {
+  const int width = ui::ScaleLength(kClientWidth, dpi_);
+  const int height = ui::ScaleLength(kClientHeight, dpi_);
+  SIZE frame = FrameSizeForClient(width, height, kStyle, kExStyle, dpi_);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int left = 0;
+    int top = 0;
+    if (topLeft != nullptr) {
+      left = topLeft->x;
+      top = topLeft->y;
+    } else {
+      // Centred; on a screen too small for it, from its top left corner, so that the caption
+      // and the buttons stay within reach.
+      left = std::max<int>(0, (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2);
+      top = std::max<int>(0, (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2);
+    }
+    SetWindowPos(hwnd_, nullptr, left, top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The system's own frame may differ from what it said it would be: once more with the
+    // difference.
+    RECT client = {};
+    GetClientRect(hwnd_, &client);
+    if (client.right == width && client.bottom == height) return;
+    frame.cx += width - client.right;
+    frame.cy += height - client.bottom;
+  }
+}
+
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  const POINT topLeft = {suggested.left, suggested.top};
+  FitClientArea(&topLeft);
+  // Parents before their children, as they were created.
+  for (const auto& control : controls_) control->ApplyDpi();
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
 
 void MainWindow::StartTimer(unsigned intervalMs, std::function<void()> onTick) {
   onTick_ = std::move(onTick);
@@ -172,6 +271,7 @@ void MainWindow::Show() {
   if (!IsWithin(GetFocus(), hwnd_)) {
     if (HWND target = FocusTarget()) SetFocus(target);
   }
+  ShowDefaultButton();
 }
 
 Background MainWindow::ClientBackground() const {
@@ -229,14 +329,6 @@ void MainWindow::OnActivate(bool active) {
   SetFocus(target != nullptr ? target : hwnd_);
 }
 
-// Enter presses the button that has the focus, and only that: the window has no default button.
-void MainWindow::PressFocusedButton() {
-  HWND focus = GetFocus();
-  const ControlImpl* control = ControlOf(focus);
-  if (control == nullptr || control->kind() != ui::ControlKind::Button) return;
-  if (IsWindowVisible(focus) && IsWindowEnabled(focus)) SendMessageW(focus, BM_CLICK, 0, 0);
-}
-
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -263,14 +355,29 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       OnActivate(LOWORD(wParam) != WA_INACTIVE);
       return 0;
+    case DM_GETDEFID: {
+      // Asked by the dialog manager on Enter: the button to press.
+      const ControlImpl* button = EnterButton();
+      if (button == nullptr) return 0;
+      return MAKELRESULT(GetDlgCtrlID(button->hwnd()), DC_HASDEFID);
+    }
     case WM_COMMAND:
-      // What the dialog keys send without a control: Enter (IDOK) presses the focused button,
-      // Escape (IDCANCEL) presses nothing.
+      // What the dialog keys send without a control's window: Enter (IDOK, or the default
+      // button's ID where the system did not find its window among ours) and Escape (IDCANCEL).
       if (lParam == 0) {
-        if (LOWORD(wParam) == IDOK) PressFocusedButton();
+        const WORD id = LOWORD(wParam);
+        if (id == IDCANCEL) {
+          Press(FindControl(cancelButton_));
+        } else if (ControlImpl* button = EnterButton();
+                   button != nullptr && (id == IDOK || id == GetDlgCtrlID(button->hwnd()))) {
+          Press(button);
+        }
         return 0;
       }
       break;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kTimerId);
       if (endsLoop_) PostQuitMessage(0);

@@ -1,11 +1,17 @@
 // The setup's main window: the Win32 ui::Window that hosts the wizard's controls.
 //
 // A fixed dialog frame with a caption and a close box (no minimise or maximise box), a client
-// area of 561 x 371 pixels in the button-face colour, centred on the screen, owned by the
-// application window. It owns its controls (ui_control.h) and keeps them in the order they were
-// created. Every request to close (RequestClose, the close box, the system menu, Alt+F4) asks
+// area of 561 x 371 pixels at 96 DPI (scaled to the density of its monitor: 842 x 556 at 144) in
+// the button-face colour, centred on the screen, owned by the application window. It owns its
+// controls (ui_control.h) and keeps them in the order they were created; when it is moved to a
+// monitor of another density (WM_DPICHANGED), it lays itself and every control out again for it.
+// Every request to close (RequestClose, the close box, the system menu, Alt+F4) asks
 // onCloseQuery; when it agrees, onClose runs, the window is destroyed, and the thread's message
 // loop is told to end.
+//
+// The keyboard works it as a dialog (RunMessageLoop): Enter presses the focused button, or the
+// default button where the focus is on no button; Escape presses the cancel button. The button
+// Enter would press is drawn with the default frame.
 #pragma once
 
 #include <windows.h>
@@ -40,6 +46,8 @@ class MainWindow final : public ui::Window {
 
   void SetCaption(const std::string& caption) override;
   std::string Caption() const override;
+  void SetDefaultButton(const std::string& name) override;
+  void SetCancelButton(const std::string& name) override;
 
   void StartTimer(unsigned intervalMs, std::function<void()> onTick) override;
   void StopTimer() override;
@@ -60,6 +68,10 @@ class MainWindow final : public ui::Window {
   // Hands WM_COMMAND and WM_CTLCOLOR* from a child window to its control. False when the
   // message is neither or the child is none of ours; the caller then handles it by default.
   bool RouteChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // The pixels per inch the window is laid out for.
+  int dpi() const { return dpi_; }
+  // Draws the default frame on the button Enter would press now, and on no other.
+  void ShowDefaultButton();
 
  private:
   MainWindow() = default;
@@ -68,13 +80,23 @@ class MainWindow final : public ui::Window {
   void Close();
   void OnActivate(bool active);
   HWND FocusTarget() const;
-  void PressFocusedButton();
   ControlImpl* FindControl(const std::string& name) const;
+  // The button Enter presses now (the focused one, else the default), if it can be pressed.
+  ControlImpl* EnterButton() const;
+  // Presses `button`, when it is visible and enabled.
+  static void Press(ControlImpl* button);
+  // Sets the client area to the layout's size at the current density, its frame at `left`,
+  // `top` (or centred on the screen).
+  void FitClientArea(const POINT* topLeft);
+  void OnDpiChanged(int dpi, const RECT& suggested);
 
   HWND hwnd_ = nullptr;
   std::vector<std::unique_ptr<ControlImpl>> controls_;  // in the order they were created
   int nextControlId_ = 100;  // clear of IDOK and IDCANCEL, which the dialog keys send
+  int dpi_ = 96;
   std::string caption_;
+  std::string defaultButton_;
+  std::string cancelButton_;
   std::function<void()> onTick_;
   HWND focusBeforeDeactivation_ = nullptr;
   bool querying_ = false;  // onCloseQuery is running

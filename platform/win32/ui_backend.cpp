@@ -16,7 +16,12 @@ void RunMessageLoop(ui::Window& window) {
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     // The dialog manager's keyboard handling, for the window's controls only.
     HWND main = WindowHandle(window);
-    if (main != nullptr && IsDialogMessageW(main, &message)) continue;
+    if (main != nullptr && IsDialogMessageW(main, &message)) {
+      // The dialog manager's own handling of the default frame follows the focus where it
+      // knows the buttons; the window redraws it as it sees it.
+      if (auto* mainWindow = dynamic_cast<MainWindow*>(&window)) mainWindow->ShowDefaultButton();
+      continue;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -1,8 +1,9 @@
 // The Win32 user interface: the setup's main window and its controls as real windows, behind
 // the portable interface of platform/ui.h.
 //
-// The main window has a dialog frame with a close box only, a client area of 561 x 371 pixels
-// in the button-face colour, and sits in the centre of the screen. Each control is a window of
+// The main window has a dialog frame with a close box only, a client area of 561 x 371 pixels at
+// 96 DPI (the layout scaled to its monitor's density, main_window.h) in the button-face colour,
+// and sits in the centre of the screen. Each control is a window of
 // its kind (a static text, a button, an edit box, a progress bar, or a panel or picture of our
 // own class) carrying its name for the UI driver (control_names.h). The artwork that pictures
 // show comes from the executable's resources (resources/setup.rc): a JPEG stored as RCDATA or
@@ -41,7 +42,8 @@ std::unique_ptr<ui::Window> MakeMainWindow(HWND owner);
 void ShowMainWindow(ui::Window& window);
 // Runs the thread's message loop until WM_QUIT, with the keyboard handling of a dialog: Tab and
 // the arrow keys move between controls, Alt+letter presses the control of that accelerator,
-// Enter presses the focused button only, and Escape presses nothing.
+// Enter presses the focused button or else the window's default button, and Escape its cancel
+// button.
 void RunMessageLoop(ui::Window& window);
 
 // The windows behind the interface, for tests: null once the window or control is gone, and

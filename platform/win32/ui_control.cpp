@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "platform/ui_scale.h"
 #include "platform/win32/control_names.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/ui_control_kinds.h"
@@ -49,17 +50,21 @@ void ControlImpl::Realize(HWND parentWindow, int id) {
   if (parentWindow == nullptr) return;
   const WindowKind windowKind = Kind();
   const SIZE size = DefaultSize();
-  const ui::Place& place = spec_.place;
+  const ui::Place place = PixelPlace();
   const DWORD style = windowKind.style | WS_CHILD | WS_CLIPSIBLINGS | (enabled_ ? 0 : WS_DISABLED);
-  hwnd_ = CreateWindowExW(windowKind.exStyle, windowKind.className, Wide(InitialText()).c_str(),
-                          style, place.left, place.top, place.width != 0 ? place.width : size.cx,
-                          place.height != 0 ? place.height : size.cy, parentWindow,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          GetModuleHandleW(nullptr), CreationParameter());
+  hwnd_ =
+      CreateWindowExW(windowKind.exStyle, windowKind.className, Wide(InitialText()).c_str(), style,
+                      place.left, place.top, place.width != 0 ? place.width : Scaled(size.cx),
+                      place.height != 0 ? place.height : Scaled(size.cy), parentWindow,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                      CreationParameter());
   if (hwnd_ == nullptr) return;
   SetControlName(hwnd_, spec_.name.c_str());
   SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  fontHandle_ = OwnedFont(font_);
+  // The focus and the accelerator letters are always marked, not only once a key was pressed:
+  // the wizard is as much a keyboard's as a mouse's.
+  SendMessageW(hwnd_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  fontHandle_ = OwnedFont(font_, window_.dpi());
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle_.handle()), FALSE);
   ApplySpec();
   Refit();
@@ -89,11 +94,40 @@ void ControlImpl::SetVisible(bool visible) {
 void ControlImpl::SetFont(const ui::Font& font) {
   font_ = font;
   if (hwnd_ == nullptr) return;
-  OwnedFont replacement(font_);
+  OwnedFont replacement(font_, window_.dpi());
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(replacement.handle()), TRUE);
   // The window uses the new font now; the old one goes with the assignment.
   fontHandle_ = std::move(replacement);
   Refit();
+}
+
+void ControlImpl::ApplyDpi() {
+  if (hwnd_ == nullptr) return;
+  const ui::Place place = PixelPlace();
+  const SIZE size = DefaultSize();
+  SetWindowPos(hwnd_, nullptr, place.left, place.top,
+               place.width != 0 ? place.width : Scaled(size.cx),
+               place.height != 0 ? place.height : Scaled(size.cy), SWP_NOZORDER | SWP_NOACTIVATE);
+  SetFont(font_);  // made again at the new density; the open sides fit it
+}
+
+void ControlImpl::DrawFontAtPixels(int pixelHeight) {
+  if (hwnd_ == nullptr) return;
+  OwnedFont replacement(font_, window_.dpi(), pixelHeight);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(replacement.handle()), TRUE);
+  fontHandle_ = std::move(replacement);
+}
+
+int ControlImpl::Scaled(int length) const { return ui::ScaleLength(length, window_.dpi()); }
+
+ui::Place ControlImpl::PixelPlace() const {
+  int originLeft = 0;
+  int originTop = 0;
+  for (const ControlImpl* up = parent_; up != nullptr; up = up->parent_) {
+    originLeft += up->spec_.place.left;
+    originTop += up->spec_.place.top;
+  }
+  return ui::ScalePlace(spec_.place, window_.dpi(), originLeft, originTop);
 }
 
 void ControlImpl::Focus() {
@@ -141,7 +175,12 @@ void ControlImpl::Detach() {
 
 LRESULT CALLBACK ControlImpl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR, DWORD_PTR self) {
-  if (message == WM_NCDESTROY) reinterpret_cast<ControlImpl*>(self)->Detach();
+  auto* control = reinterpret_cast<ControlImpl*>(self);
+  if (message == WM_NCDESTROY) {
+    control->Detach();
+  } else if (LRESULT result = 0; control->OnWindowMessage(message, wParam, lParam, &result)) {
+    return result;
+  }
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 

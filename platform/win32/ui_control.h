@@ -1,7 +1,9 @@
 // The part every control of the Win32 user interface shares: its window, name, text, enabled
 // and visible state, its own font, and the settings it is created with.
 //
-// A control is created hidden, given every setting of its ControlSpec, and shown last. Its
+// A control is created hidden, given every setting of its ControlSpec, and shown last. Its place
+// and its font are those of the spec at the main window's density (ui_scale.h), made again when
+// the density changes (ApplyDpi). Its
 // window carries the control's name (control_names.h) and is subclassed, so the object learns
 // when Windows destroys it (with its parent or the main window): the object then keeps its
 // last state, frees its font and picture, and its setters only store values.
@@ -77,6 +79,8 @@ class ControlImpl : public ui::Control {
   virtual HBRUSH OnControlColor(HDC dc);
   // Called when a control is created beside this one, under the same parent.
   virtual void OnSiblingCreated() {}
+  // The main window's density has changed: the place and the font are made again for it.
+  void ApplyDpi();
   // The background this control's children are drawn on: a panel's own, else its parent's.
   virtual Background ChildBackground() const;
   // The background of the control's parent (the main window's, or a panel's).
@@ -89,7 +93,7 @@ class ControlImpl : public ui::Control {
     DWORD exStyle;
   };
   virtual WindowKind Kind() const = 0;
-  // The size a control takes where its place leaves width or height open (0).
+  // The size a control takes where its place leaves width or height open (0), at 96 DPI.
   virtual SIZE DefaultSize() const = 0;
   // The text the window is created with.
   virtual std::string InitialText() const { return spec_.text; }
@@ -101,12 +105,23 @@ class ControlImpl : public ui::Control {
   virtual void Refit() {}
   // Called while Windows destroys the window, before the object lets go of it.
   virtual void OnDetach() {}
+  // A message to the control's window, before the window's own procedure; true when handled,
+  // with the result in `result`.
+  virtual bool OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 
   // Runs an event handler on a copy of it, since the handler may destroy this control; the
   // caller touches nothing of the control afterwards.
   static void RunHandler(const std::function<void()>& handler);
-  // Resizes the control's open sides (those its place gives as 0) to `width` and `height`.
+  // Resizes the control's open sides (those its place gives as 0) to `width` and `height`, in
+  // pixels.
   void FitOpenSides(int width, int height);
+  // Draws the text in the control's font at `pixelHeight` pixels instead of its size (0: at its
+  // size again); the font it reports stays the one it was given.
+  void DrawFontAtPixels(int pixelHeight);
+  // A length of the layout (96 DPI) in pixels at the main window's density.
+  int Scaled(int length) const;
+  // The spec's place in pixels at the main window's density (open sides stay 0).
+  ui::Place PixelPlace() const;
   const ui::ControlSpec& spec() const { return spec_; }
   HFONT fontHandle() const { return fontHandle_.handle(); }
 

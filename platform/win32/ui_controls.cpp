@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+#include "platform/ui_scale.h"
+
+#include "platform/win32/main_window.h"
 #include "platform/win32/ui_control_kinds.h"
 
 namespace quenlo::win32 {
@@ -14,7 +17,9 @@ namespace {
 // A static text that fits itself to its caption: no word wrap, each carriage return or line
 // feed a line break (DrawText, which the static control draws with, breaks at either), "&"
 // marking the accelerator. Its background is its parent's. A label with a width that wraps
-// breaks its lines at that width, long words too, and fits its height to them.
+// breaks its lines at that width, long words too, and fits its height to them. A label that must
+// fit its parent (shrinkToFit) keeps the font it was given where the text fits, and otherwise
+// draws it in a smaller copy of that font.
 class Label final : public ControlImpl {
  public:
   using ControlImpl::ControlImpl;
@@ -31,24 +36,56 @@ class Label final : public ControlImpl {
   }
   SIZE DefaultSize() const override { return {0, 0}; }  // fitted to the text once it has its font
   void Refit() override {
-    const TextExtent extent =
-        MeasureLabelText(fontHandle(), text_, Wraps() ? spec().place.width : 0);
+    if (!spec().shrinkToFit || hwnd() == nullptr) {
+      const TextExtent extent = Measure();
+      FitOpenSides(extent.width, extent.height);
+      return;
+    }
+    // The margin above the text may go first, then the text gets smaller.
+    DrawFontAtPixels(0);
+    RECT room = {};
+    GetClientRect(GetParent(hwnd()), &room);
+    const ui::Place place = PixelPlace();
+    const int highestTop = 0;
+    const auto fits = [&](const TextExtent& extent) {
+      return place.left + extent.width <= room.right && highestTop + extent.height <= room.bottom;
+    };
+    const int asked = ui::FontPixelHeight(GetFont().points, window().dpi());
+    TextExtent extent = Measure();
+    for (int pixels = asked - 1; pixels >= asked * 3 / 4 && !fits(extent); --pixels) {
+      DrawFontAtPixels(pixels);
+      extent = Measure();
+    }
     FitOpenSides(extent.width, extent.height);
+    const int top = std::max(highestTop, std::min<int>(place.top, room.bottom - extent.height));
+    SetWindowPos(hwnd(), nullptr, place.left, top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
  private:
   bool Wraps() const { return spec().wrap && spec().place.width > 0; }
+  TextExtent Measure() const {
+    return MeasureLabelText(fontHandle(), text_, Wraps() ? PixelPlace().width : 0);
+  }
 };
 
+// A push button. It tells the window when it gains or loses the focus (BS_NOTIFY), since the
+// button Enter would press, and which is drawn with the default frame, follows the focus.
 class Button final : public ControlImpl {
  public:
   using ControlImpl::ControlImpl;
   void OnCommand(WORD code) override {
-    if (code == BN_CLICKED) RunHandler(onClick);
+    if (code == BN_CLICKED) {
+      RunHandler(onClick);
+    } else if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
+      window().ShowDefaultButton();
+    }
   }
 
  protected:
-  WindowKind Kind() const override { return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0}; }
+  WindowKind Kind() const override {
+    return {L"Button", BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP, 0};
+  }
   SIZE DefaultSize() const override { return {75, 25}; }
 };
 

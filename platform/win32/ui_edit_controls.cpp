@@ -1,5 +1,9 @@
 // The single-line edit box and the read-only memo: edit controls whose text is read from the
 // window, since a person types into them.
+#include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
+
 #include "platform/win32/ui_control_kinds.h"
 #include "platform/win32/wide_text.h"
 
@@ -61,8 +65,8 @@ class Edit final : public EditBase {
   SIZE DefaultSize() const override { return {121, 21}; }
   // An open height fits the font: a line and the sunken border with its margins.
   void Refit() override {
-    const int height = LineHeight(fontHandle()) + 8 * GetSystemMetrics(SM_CYBORDER);
-    FitOpenSides(DefaultSize().cx, height);
+    const int height = LineHeight(fontHandle()) + Scaled(8);
+    FitOpenSides(Scaled(DefaultSize().cx), height);
   }
 };
 
@@ -79,6 +83,19 @@ class Memo final : public EditBase {
     SendMessageW(hwnd(), EM_SETSEL, position, position);
     const auto firstLine = SendMessageW(hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0);
     if (firstLine > 0) SendMessageW(hwnd(), EM_LINESCROLL, 0, -firstLine);
+  }
+  // A multi-line edit control wants every key; a read-only one has no use for Tab, Enter and
+  // Escape, which move between the controls, press the default button and cancel, as they do
+  // everywhere else in the window.
+  bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+    if (message != WM_GETDLGCODE) return false;
+    *result = DefSubclassProc(hwnd(), message, wParam, lParam);
+    const auto* key = reinterpret_cast<const MSG*>(lParam);
+    if (key != nullptr && key->message == WM_KEYDOWN &&
+        (key->wParam == VK_TAB || key->wParam == VK_RETURN || key->wParam == VK_ESCAPE)) {
+      *result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | DLGC_WANTTAB);
+    }
+    return true;
   }
   // A read-only edit control asks with WM_CTLCOLORSTATIC and would take the parent's colour.
   HBRUSH OnControlColor(HDC dc) override {

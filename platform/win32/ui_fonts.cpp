@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ui_scale.h"
+
 namespace quenlo::win32 {
 namespace {
 
@@ -38,11 +40,11 @@ class MeasuringContext {
 
 ui::Font DefaultControlFont() { return ui::Font{"MS Sans Serif", 8, false}; }
 
-int FontHeightForPoints(int points) { return -MulDiv(points, 96, 72); }
+int FontHeightForPoints(int points, int dpi) { return -ui::FontPixelHeight(points, dpi); }
 
-OwnedFont::OwnedFont(const ui::Font& font) {
+OwnedFont::OwnedFont(const ui::Font& font, int dpi, int pixelHeight) {
   LOGFONTW description = {};
-  description.lfHeight = FontHeightForPoints(font.points);
+  description.lfHeight = pixelHeight != 0 ? -pixelHeight : FontHeightForPoints(font.points, dpi);
   description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
   // The texts are Chinese: the character set of code page 936, which a system of that code page
   // takes as its default anyway, makes the font mapper pick a face with Chinese glyphs on a

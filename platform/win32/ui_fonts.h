@@ -17,9 +17,10 @@ ui::Font DefaultControlFont();
 class OwnedFont {
  public:
   OwnedFont() = default;
-  // Face as given (GBK); the height is the size in points at 96 pixels per inch, negative (a
+  // Face as given (GBK); the height is the size in points at `dpi` pixels per inch, negative (a
   // character height, not a cell height) as LOGFONT takes it; bold is FW_BOLD, else FW_NORMAL.
-  explicit OwnedFont(const ui::Font& font);
+  // A `pixelHeight` other than 0 is the character height in pixels instead of the size's.
+  OwnedFont(const ui::Font& font, int dpi, int pixelHeight = 0);
   ~OwnedFont();
   OwnedFont(OwnedFont&& other) noexcept;
   OwnedFont& operator=(OwnedFont&& other) noexcept;
@@ -32,8 +33,9 @@ class OwnedFont {
   HFONT handle_ = nullptr;
 };
 
-// LOGFONT's height for a size in points at 96 pixels per inch: 9 points are -12.
-int FontHeightForPoints(int points);
+// LOGFONT's height for a size in points at `dpi` pixels per inch: 9 points are -12 at 96 DPI,
+// -18 at 144.
+int FontHeightForPoints(int points, int dpi);
 
 struct TextExtent {
   int width = 0;

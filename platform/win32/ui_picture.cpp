@@ -1,6 +1,7 @@
 // Pictures: a window of our own class that draws its artwork (ui_artwork.h) at its top left
-// corner over its parent's background. A picture whose place leaves the size open takes the
-// artwork's size; a fixed size shows the part that fits.
+// corner over its parent's background, at the artwork's own size scaled to the window's
+// density. A picture whose place leaves the size open takes that size; a fixed size shows the
+// part that fits.
 #include "platform/win32/ui_artwork.h"
 #include "platform/win32/ui_control_kinds.h"
 #include "platform/win32/ui_own_class.h"
@@ -18,7 +19,7 @@ class Picture final : public ControlImpl, private OwnClassHandler {
   void SetPicture(const std::string& resource) override {
     artwork_ = Artwork::Load(resource);
     pictureName_ = artwork_ != nullptr ? resource : std::string();
-    if (artwork_ != nullptr) FitOpenSides(artwork_->width(), artwork_->height());
+    Refit();
     if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, TRUE);
   }
   std::string PictureName() const override { return pictureName_; }
@@ -31,6 +32,9 @@ class Picture final : public ControlImpl, private OwnClassHandler {
     if (!spec().picture.empty()) SetPicture(spec().picture);
   }
   void OnDetach() override { artwork_.reset(); }
+  void Refit() override {
+    if (artwork_ != nullptr) FitOpenSides(Scaled(artwork_->width()), Scaled(artwork_->height()));
+  }
 
  private:
   bool HandleOwnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) override {
@@ -53,11 +57,13 @@ class Picture final : public ControlImpl, private OwnClassHandler {
     }
   }
 
-  void Paint(HDC dc) const {
+  void Paint(HDC dc) {
     RECT area = {};
     GetClientRect(hwnd(), &area);
     FillRect(dc, &area, ParentBackground().brush);
-    if (artwork_ != nullptr) artwork_->Draw(dc, 0, 0);
+    if (artwork_ != nullptr) {
+      artwork_->Draw(dc, 0, 0, Scaled(artwork_->width()), Scaled(artwork_->height()));
+    }
   }
 
   std::unique_ptr<Artwork> artwork_;

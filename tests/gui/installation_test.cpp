@@ -258,6 +258,97 @@ TEST_F(InstallationTest, ASetupInAFolderGbkCannotNameInstallsEverything) {
   fs::remove_all(downloads, ignored);
 }
 
+// Keys as a person types them: xdotool sends them through the X server to the window that has
+// the focus. It is started through gui_start_linux_program (see there why), which does not wait
+// for it, so every call is followed by a wait for what its keys do; keys that must come in order
+// go in one call.
+void TypeKeys(const std::string& xdotoolCommands) {
+  wchar_t own[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, own, MAX_PATH);
+  const fs::path starter = fs::path(own).parent_path() / "gui_start_linux_program.exe";
+  std::wstring command =
+      L"\"" + starter.wstring() + L"\" /usr/bin/xdotool " + GbkToWide(xdotoolCommands);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                             nullptr, nullptr, &startup, &started))
+      << starter.string();
+  WaitForSingleObject(started.hProcess, 10000);
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
+}
+
+// Waits until the program shows no message box any more (the key that answers it has arrived).
+void WaitNoMessageBox(const Driver& driver) {
+  const auto boxShown = [&driver] {
+    for (HWND window : driver.Windows()) {
+      wchar_t name[16] = L"";
+      if (GetClassNameW(window, name, 16) > 0 && std::wstring(name) == L"#32770") return true;
+    }
+    return false;
+  };
+  for (const ULONGLONG end = GetTickCount64() + 10000; boxShown() && GetTickCount64() < end;) {
+    Sleep(20);
+  }
+  ASSERT_FALSE(boxShown()) << "the message box is still open";
+}
+
+// The whole install from the keyboard alone, in the order a person sees the controls: Escape
+// asks (N keeps the page), Enter moves on from every page (from the agreement while it has the
+// focus too), Tab reaches the folder box, Shift+Tab the start-page task and Space unticks it,
+// Y answers the create question, and Enter on the finished page is Finish.
+TEST_F(InstallationTest, AnInstallFromTheKeyboardAlone) {
+  if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) {
+    GTEST_SKIP() << "xdotool is not installed (scripts/install-deps.sh installs it)";
+  }
+  constexpr const char* kKeyboardDir = "C:\\QuenloKeys\\Player";
+  std::error_code ignored;
+  fs::remove_all("C:\\QuenloKeys", ignored);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kStartPageKey);
+  driver_->Start(setup_);
+  driver_->WaitWindow(kMainWindow);
+  WaitTitle(kWelcomeTitle);
+
+  TypeKeys("key Escape");
+  const MessageBoxInfo question = driver_->WaitMessageBox();
+  EXPECT_EQ(GbkToUtf8(question.text), GbkToUtf8(kCloseQuestion));
+  TypeKeys("key n");
+  WaitNoMessageBox(*driver_);
+  EXPECT_TRUE(driver_->Running());
+  EXPECT_EQ(GbkToUtf8(Text(kTitle)), GbkToUtf8(kWelcomeTitle));
+
+  TypeKeys("key Return");
+  WaitTitle(kAgreementTitle);
+  TypeKeys("key Next Return");  // PgDn in the agreement, then Enter there
+  WaitTitle(kFolderTitle);
+  // The focus stayed on Next: Cancel after it, then round to the folder box, whose text Tab
+  // selects, so the folder typed replaces it.
+  TypeKeys(std::string("key Tab Tab type --delay 40 \"") + kKeyboardDir + "\"");
+  driver_->WaitState(
+      kFolderEdit, [&](const WindowState& s) { return s.text == kKeyboardDir; },
+      "the folder typed");
+  TypeKeys("key Return");
+  const MessageBoxInfo create = driver_->WaitMessageBox();
+  EXPECT_NE(create.text.find(kKeyboardDir), std::string::npos) << GbkToUtf8(create.text);
+  TypeKeys("key y");
+  WaitNoMessageBox(*driver_);
+  WaitTitle(kTasksTitle);
+  TypeKeys("key shift+Tab shift+Tab space");
+  driver_->WaitState(
+      kHomePage, [](const WindowState& s) { return s.checked == std::optional<bool>(false); },
+      "the start-page task unticked");
+  TypeKeys("key Return");  // on the check box: the default button, Next
+  WaitTitle(kFinishedTitle, kInstallTimeout);
+  TypeKeys("key Return");
+  EXPECT_EQ(driver_->WaitExit(), 0u);
+
+  const demo::InstallReport report = demo::CheckInstallation({payload_, kKeyboardDir});
+  EXPECT_TRUE(report.Complete()) << demo::FormatReport(report);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kStartPageKey)) << "the task was unticked";
+  fs::remove_all("C:\\QuenloKeys", ignored);
+}
+
 TEST_F(InstallationTest, InstallingOverAnEarlierCopyKeepsTheBackupsAndReplacesTheLinks) {
   SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
   // The first time the task is cleared: the start page stays as it was.

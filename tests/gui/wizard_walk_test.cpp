@@ -165,7 +165,8 @@ class WizardWalkTest : public testing::Test {
 
 // The pages above are those of the program as it is shipped: with its application manifest
 // (resource 1 of type 24), which asks for administrator rights, names the systems from Vista to
-// 10/11, selects the version 6 common controls and declares no DPI awareness.
+// 10/11, selects the version 6 common controls and declares itself DPI aware per monitor
+// (version 2 where the system has it, system-aware on the systems before 8.1).
 TEST_F(WizardWalkTest, TheProgramCarriesItsManifest) {
   const HMODULE image = LoadLibraryExW(program_.c_str(), nullptr,
                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -183,10 +184,11 @@ TEST_F(WizardWalkTest, TheProgramCarriesItsManifest) {
            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
            "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
            "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+           ">true/pm</dpiAware>",
+           ">PerMonitorV2, PerMonitor</dpiAwareness>",
        }) {
     EXPECT_NE(manifest.find(part), std::string::npos) << part;
   }
-  EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
 }
 
 TEST_F(WizardWalkTest, EveryPageFromWelcomeToFinish) {

@@ -34,7 +34,7 @@ void HeadlessControl::SetPosition(int position) {
   position_ = std::clamp(position, minimum_, std::max(minimum_, maximum_));
 }
 
-HeadlessWindow::HeadlessWindow() = default;
+HeadlessWindow::HeadlessWindow(int dpi) : dpi_(dpi) {}
 HeadlessWindow::~HeadlessWindow() = default;
 
 ui::Control& HeadlessWindow::Create(const ui::ControlSpec& spec) {
@@ -127,6 +127,29 @@ bool HeadlessWindow::Toggle(const std::string& name) {
     throw std::logic_error(name + " is no check box");
   }
   return Click(name);
+}
+
+bool HeadlessWindow::PressEnter() {
+  if (ui::Control* focus = Find(focused_);
+      focus != nullptr && focus->kind() == ui::ControlKind::Button) {
+    return Click(focused_);
+  }
+  return !defaultButton_.empty() && Find(defaultButton_) != nullptr && Click(defaultButton_);
+}
+
+bool HeadlessWindow::PressEscape() {
+  return !cancelButton_.empty() && Find(cancelButton_) != nullptr && Click(cancelButton_);
+}
+
+ui::Place HeadlessWindow::PixelPlace(const std::string& name) {
+  HeadlessControl& control = Require(name);
+  int originLeft = 0;
+  int originTop = 0;
+  for (std::string up = control.parent(); !up.empty(); up = Require(up).parent()) {
+    originLeft += Require(up).spec().place.left;
+    originTop += Require(up).spec().place.top;
+  }
+  return ui::ScalePlace(control.spec().place, dpi_, originLeft, originTop);
 }
 
 bool HeadlessWindow::Tick() {

@@ -4,7 +4,9 @@
 // the timer only when a test ticks it, and applies the close query on a close request.
 //
 // Tests work it as a person would: Click, Type and Toggle refuse a control that is disabled or
-// not visible, as the real window does.
+// not visible, as the real window does; PressEnter and PressEscape are the keyboard's buttons.
+// Made for a pixel density, it gives each control's place in pixels at that density, as the
+// real window scales the layout.
 #pragma once
 
 #include <deque>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "platform/ui_scale.h"
 
 namespace quenlo::testing {
 
@@ -27,7 +30,7 @@ class HeadlessWindow final : public ui::Window {
     unsigned flags;
   };
 
-  HeadlessWindow();
+  explicit HeadlessWindow(int dpi = ui::kDesignDpi);
   ~HeadlessWindow() override;
 
   // ui::Window. Create throws std::logic_error for a duplicate name or an unknown parent; a
@@ -38,6 +41,8 @@ class HeadlessWindow final : public ui::Window {
   void Destroy(ui::Control& control) override;
   void SetCaption(const std::string& caption) override { caption_ = caption; }
   std::string Caption() const override { return caption_; }
+  void SetDefaultButton(const std::string& name) override { defaultButton_ = name; }
+  void SetCancelButton(const std::string& name) override { cancelButton_ = name; }
   void StartTimer(unsigned intervalMs, std::function<void()> onTick) override;
   void StopTimer() override;
   int ShowMessage(const std::string& text, const std::string& caption, unsigned flags) override;
@@ -59,6 +64,10 @@ class HeadlessWindow final : public ui::Window {
   bool Click(const std::string& name);
   bool Type(const std::string& name, const std::string& text);  // replaces an edit's text
   bool Toggle(const std::string& name);                         // a check box, as a click
+  // Enter: the focused button if the focus is on one, else the default button; Escape: the
+  // cancel button. False when the button is unusable or there is none.
+  bool PressEnter();
+  bool PressEscape();
 
   // One timer tick, when the timer runs and the window is open; false otherwise.
   bool Tick();
@@ -73,6 +82,11 @@ class HeadlessWindow final : public ui::Window {
   // Names in the order they were destroyed, since the window was made.
   const std::vector<std::string>& destroyed() const { return destroyed_; }
   std::string FocusedName() const { return focused_; }
+  const std::string& defaultButton() const { return defaultButton_; }
+  const std::string& cancelButton() const { return cancelButton_; }
+  int dpi() const { return dpi_; }
+  // The control's place in pixels at the window's density (open sides stay 0).
+  ui::Place PixelPlace(const std::string& name);
   bool IsShowing(const std::string& name);  // visible itself and every parent
 
  private:
@@ -92,6 +106,9 @@ class HeadlessWindow final : public ui::Window {
   std::vector<std::string> folderDialogCaptions_;
   std::vector<std::string> destroyed_;
   std::string focused_;
+  std::string defaultButton_;
+  std::string cancelButton_;
+  int dpi_;
 };
 
 class HeadlessControl final : public ui::Control {

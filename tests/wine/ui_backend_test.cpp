@@ -630,14 +630,21 @@ TEST_F(UiBackendTest, TimerTicksOnTheLoopUntilStoppedOrReplaced) {
   EXPECT_EQ(second, 2);
 }
 
-TEST_F(UiBackendTest, KeyboardMovesLikeADialogWithoutDefaultOrCancelButton) {
+TEST_F(UiBackendTest, KeyboardMovesLikeADialogWithADefaultAndACancelButton) {
   std::vector<std::string> clicks;
   for (const char* name : {"Previous_Btn", "Next_Btn", "Cancel_Btn"})
     Get(name).onClick = [&clicks, name] { clicks.push_back(name); };
   Get("Next_Btn").SetText("下一步>(&N)");
   Get("Previous_Btn").SetVisible(false);
+  window->SetDefaultButton("Next_Btn");
+  window->SetCancelButton("Cancel_Btn");
   win32::ShowMainWindow(*window);
   EXPECT_EQ(GetFocus(), Handle("Next_Btn")) << "the first control that takes the focus";
+  const auto drawnAsDefault = [&](const char* name) {
+    return (StyleOf(Handle(name)) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+  };
+  EXPECT_TRUE(drawnAsDefault("Next_Btn"));
+  EXPECT_FALSE(drawnAsDefault("Cancel_Btn"));
 
   const auto press = [&](UINT message, WPARAM key) {
     PostMessageA(GetFocus(), message, key, 0);
@@ -647,15 +654,36 @@ TEST_F(UiBackendTest, KeyboardMovesLikeADialogWithoutDefaultOrCancelButton) {
   press(WM_KEYDOWN, VK_RETURN);
   press(WM_KEYDOWN, VK_TAB);
   EXPECT_EQ(GetFocus(), Handle("Cancel_Btn"));
+  EXPECT_TRUE(drawnAsDefault("Cancel_Btn")) << "the focused button is the one Enter presses";
+  EXPECT_FALSE(drawnAsDefault("Next_Btn"));
+  press(WM_KEYDOWN, VK_RETURN);
   press(WM_KEYDOWN, VK_ESCAPE);
   press(WM_SYSCHAR, 'n');
-  EXPECT_EQ(clicks, (std::vector<std::string>{"Next_Btn", "Next_Btn"}));
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Next_Btn", "Cancel_Btn", "Cancel_Btn", "Next_Btn"}));
 
-  ui::Control& box = AddToPage("HomePage_CB", ControlKind::CheckBox, {50, 50});
-  box.Focus();
+  // In the agreement memo and on a check box, Enter is the default button and Escape the cancel
+  // button; Tab leaves the memo.
+  clicks.clear();
+  ui::Control& memo =
+      AddToPage("Agreement_M", ControlKind::Memo, {30, 30, 360, 190}, "协议\r\n第二行");
+  ui::Control& box = AddToPage("HomePage_CB", ControlKind::CheckBox, {50, 230});
+  memo.Focus();
+  EXPECT_TRUE(drawnAsDefault("Next_Btn"));
   press(WM_KEYDOWN, VK_RETURN);
-  EXPECT_EQ(clicks.size(), 2u) << "Enter pressed a button that has no focus";
-  EXPECT_FALSE(box.Checked());
+  press(WM_KEYDOWN, VK_ESCAPE);
+  press(WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(GetFocus(), Handle(box));
+  press(WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Next_Btn", "Cancel_Btn", "Next_Btn"}));
+
+  // A default button that cannot be pressed is not; a control that goes with the focus leaves it
+  // on the default button.
+  Get("Next_Btn").SetEnabled(false);
+  press(WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(clicks.size(), 3u);
+  Get("Next_Btn").SetEnabled(true);
+  window->Destroy(box);
+  EXPECT_EQ(GetFocus(), Handle("Next_Btn"));
 }
 
 // --- Message boxes and the folder dialog -----------------------------------------------------

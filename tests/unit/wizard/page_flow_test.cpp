@@ -353,7 +353,36 @@ TEST_F(PageFlowTest, FailedWorkerShowsWhatFailedAndLetsTheUserLeave) {
   EXPECT_EQ(form->PageIndex(), 5);
 
   const std::size_t shown = window.messages().size();
+  EXPECT_EQ(window.defaultButton(), "Cancel_Btn") << "Enter leaves too";
   EXPECT_TRUE(window.Click("Cancel_Btn"));
+  EXPECT_TRUE(window.Closed());
+  EXPECT_EQ(window.messages().size(), shown);
+}
+
+// From the keyboard alone: Enter is Next on pages 1 to 4 (Accept on page 2, where the agreement
+// has the focus), nothing while the install runs, and Finish on page 6; Escape is Cancel, with
+// its question before the install and nothing during it.
+TEST_F(PageFlowTest, EnterMovesOnFromEveryPageAndEscapeIsCancel) {
+  Open();
+  EXPECT_EQ(window.cancelButton(), "Cancel_Btn");
+  for (int page = 1; page <= 4; ++page) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    ASSERT_EQ(form->PageIndex(), page);
+    window.AnswerMessage(kAnswerNo);
+    EXPECT_TRUE(window.PressEscape());
+    EXPECT_EQ(window.messages().back().text, kCloseQuestion);
+    EXPECT_EQ(form->PageIndex(), page);
+    if (page == 3) window.AnswerMessage(kAnswerYes);  // creates the default folder
+    EXPECT_TRUE(window.PressEnter());
+  }
+  ASSERT_EQ(form->PageIndex(), 5);
+  const std::size_t shown = window.messages().size();
+  EXPECT_FALSE(window.PressEnter());
+  EXPECT_FALSE(window.PressEscape());
+  EXPECT_EQ(window.messages().size(), shown);
+  Finish();
+  ASSERT_EQ(form->PageIndex(), 6);
+  EXPECT_TRUE(window.PressEnter());
   EXPECT_TRUE(window.Closed());
   EXPECT_EQ(window.messages().size(), shown);
 }
