@@ -102,13 +102,8 @@ WALK
   local folder
   folder=$(sed -n 's/.*"command":"get","name":"Folder_E".*"text":"\([^"]*\)".*/\1/p' "$log" |
     sed 's/\\\\/\\/g')
-<<<<<<< HEAD
-  QUENLO_WINE_LOCALE=$locale_name.UTF-8 scripts/wine-run.sh --prefix "$prefix" \
-    "build/$tree/demo/quenlo-demo-check.exe" "$(winpath "$PWD/build/$tree/demo-payload-signed")" "$folder"
-=======
   QUENLO_WINE_LOCALE=$locale_name.UTF-8 QUENLO_WINE_DPI=$dpi scripts/wine-run.sh --prefix "$prefix" \
-    "build/$tree/demo/quenlo-demo-check.exe" "$(winpath "$PWD/build/$tree/demo-payload")" "$folder"
->>>>>>> dpi-keyboard
+    "build/$tree/demo/quenlo-demo-check.exe" "$(winpath "$PWD/build/$tree/demo-payload-signed")" "$folder"
 }
 
 for locale_name in ${QUENLO_DEMO_LOCALES:-zh_CN}; do
