@@ -1,5 +1,6 @@
 #include "install/install_sequence.h"
 
+#include <optional>
 #include <thread>
 
 #include "archive/archive_reader.h"
@@ -65,6 +66,26 @@ void NoteInstall(uninstall::UninstallRecord& record, platform::FileSystem& files
 
 }  // namespace
 
+void PrepareRecovery(platform::FileSystem& files, platform::Registry& registry,
+                     InstallJournal& journal) {
+  try {
+    PrepareRecoveryAtRestart(files, registry, journal, files.ModulePath());
+  } catch (const IoError&) {  // the next start of the setup finishes a cut-off install all the same
+  } catch (const archive::ArchiveError&) {
+  }
+}
+
+void CompleteInstall(platform::FileSystem& files, platform::Registry& registry,
+                     InstallJournal& journal) {
+  try {
+    journal.Append({JournalEntry::Commit()});
+  } catch (...) {  // the install stands either way; the next start finds it undone
+  }
+  DeleteMovedAside(files, journal.entries());
+  RemoveRecoveryAtRestart(files, registry);
+  journal.Remove();
+}
+
 InstallFailure DescribeFailure(InstallStep step, const std::exception_ptr& error) {
   InstallFailure failure;
   failure.step = step;
@@ -104,12 +125,12 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
 
   // What the install changes is announced in the install journal before it is made, so that an
   // install cut off at any moment is given back by the next start of the setup.
-  InstallJournal journal(platform.registry);
-  try {
-    PrepareRecoveryAtRestart(files, platform.registry, journal, files.ModulePath());
-  } catch (const IoError&) {  // the next start of the setup finishes a cut-off install all the same
-  } catch (const archive::ArchiveError&) {
+  std::optional<InstallJournal> ownJournal;
+  if (platform.journal == nullptr) {
+    ownJournal.emplace(platform.registry);
+    PrepareRecovery(files, platform.registry, *ownJournal);
   }
+  InstallJournal& journal = platform.journal != nullptr ? *platform.journal : *ownJournal;
   bool createdInstallDir = false;
   if (!files.FolderExists(installDir)) {
     RunStep(InstallStep::Extract, [&] { journal.Append({JournalEntry::Folder(installDir)}); });
@@ -184,14 +205,9 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
       [&] { WriteAppRecord(session, platform.clock, platform.registry); });
   // The install is complete once the temporary copies are gone: from the commit on nothing is
   // undone, and the originals the files replaced go.
+  // (With the caller's journal, the caller completes the install after its own steps.)
   const auto commit = [&] {
-    try {
-      journal.Append({JournalEntry::Commit()});
-    } catch (const IoError&) {  // the install stands either way; the next start finds it undone
-    }
-    DeleteMovedAside(files, journal.entries());
-    RemoveRecoveryAtRestart(files, platform.registry);
-    journal.Remove();
+    if (ownJournal) CompleteInstall(files, platform.registry, journal);
   };
   try {
     RunStep(InstallStep::RemoveTemporaryFiles,

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "install/install_journal.h"
 #include "install/payload_check.h"
 #include "install/session.h"
 #include "install/uninstall_record.h"
@@ -36,7 +37,21 @@ struct InstallPlatform {
   // Where the sequence notes what it changes, for the uninstall record; none: nothing is noted.
   // Read by the main thread once InstallFinished is set.
   uninstall::UninstallRecord* record = nullptr;
+  // The install journal the caller began (PrepareRecoveryAtRestart, and what it changed before
+  // the worker: the start page) and completes after the steps of its own (CompleteInstall); none:
+  // the sequence keeps a journal of its own from its first change to its last.
+  InstallJournal* journal = nullptr;
 };
+
+// The first change of an install: the copy of the setup program that the next start of Windows
+// runs should the install be cut off (PrepareRecoveryAtRestart); an install goes on without it.
+void PrepareRecovery(platform::FileSystem& files, platform::Registry& registry,
+                     InstallJournal& journal);
+
+// The install is complete: the journal's commit, then the originals the files replaced, the copy
+// for the restart and the journal go. Never throws.
+void CompleteInstall(platform::FileSystem& files, platform::Registry& registry,
+                     InstallJournal& journal);
 
 // An error that left a step, described for the wizard.
 class InstallStepError : public std::runtime_error {

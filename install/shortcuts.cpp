@@ -1,6 +1,7 @@
 #include "install/shortcuts.h"
 
 #include "base/path.h"
+#include "install/folders.h"
 
 namespace quenlo {
 namespace {
@@ -38,10 +39,16 @@ std::string FindProgramsFolder(platform::Registry& registry, platform::Shell& sh
   return programs.empty() ? shell.ProgramsFolder() : programs;
 }
 
-std::string GetProgramGroupDir(const ShortcutPlatform& platform) {
+// The program group's folder, with its trailing backslash; "" when no Programs folder is known.
+std::string ProgramGroupPath(const ShortcutPlatform& platform) {
   const std::string programs = FindProgramsFolder(platform.registry, platform.shell);
-  if (programs.empty()) return {};
-  const std::string group = EnsureTrailingBackslash(programs) + kProgramGroupName + "\\";
+  return programs.empty() ? std::string()
+                          : EnsureTrailingBackslash(programs) + kProgramGroupName + "\\";
+}
+
+std::string GetProgramGroupDir(const ShortcutPlatform& platform) {
+  const std::string group = ProgramGroupPath(platform);
+  if (group.empty()) return {};
   // Not checked: CreateLink's folder test catches a group that could not be made.
   if (!platform.files.FolderExists(group)) platform.files.CreateFolder(group);
   return group;
@@ -85,6 +92,36 @@ ShortcutsMade CreateShortcuts(const std::string& installDir, const ShortcutPlatf
     // No links can be made at all; the install itself is complete, so the finish goes on.
   }
   return made;
+}
+
+void AnnounceShortcuts(const ShortcutPlatform& platform, InstallJournal& journal) {
+  std::vector<JournalEntry> batch;
+  std::vector<std::string> links;
+  const std::string group = ProgramGroupPath(platform);
+  if (!group.empty()) {
+    for (const std::string& folder : FoldersOnTheWay(group)) {
+      if (!platform.files.FolderExists(folder)) batch.push_back(JournalEntry::Folder(folder));
+    }
+    for (const std::string& name : GroupLinkNames()) links.push_back(group + name);
+  }
+  const std::string desktop = GetDesktopDir(platform.shell);
+  if (!desktop.empty()) links.push_back(EnsureTrailingBackslash(desktop) + kPlayerLinkName);
+
+  std::vector<std::pair<std::string, std::string>> asides;  // an earlier link and where it goes
+  for (const std::string& link : links) {
+    if (!platform.files.FileExists(link)) {
+      batch.push_back(JournalEntry::NewFile(link, link));
+      continue;
+    }
+    std::string aside;
+    for (int n = 1; aside.empty() || platform.files.FileExists(aside); ++n) {
+      aside = link + ".~" + std::to_string(n) + ".old";
+    }
+    batch.push_back(JournalEntry::ReplacedFile(link, link, aside));
+    asides.emplace_back(link, aside);
+  }
+  journal.Append(batch);
+  for (const auto& [link, aside] : asides) platform.files.RenameFile(link, aside);
 }
 
 }  // namespace quenlo

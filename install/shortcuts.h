@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_journal.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -36,6 +37,12 @@ struct ShortcutsMade {
 // just that link; a shell-link service that cannot be used skips the links still to make. Never
 // throws for either.
 ShortcutsMade CreateShortcuts(const std::string& installDir, const ShortcutPlatform& platform);
+
+// Announces in `journal` what CreateShortcuts is about to make: the program group's folders
+// that are missing and each link. A link that is there already (an earlier install's) is moved
+// aside under an announced name first, so that an undo puts it back; the install deletes it once
+// complete. Throws IoError.
+void AnnounceShortcuts(const ShortcutPlatform& platform, InstallJournal& journal);
 
 // One link in `folder` to `target`, working in the target's folder. An empty `linkName` means
 // LinkFileName(target). Nothing happens when the folder is not there as a folder or the target
