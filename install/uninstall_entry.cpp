@@ -1,5 +1,7 @@
 #include "install/uninstall_entry.h"
 
+#include "install/change_journal.h"
+
 #include <algorithm>
 
 #include "base/path.h"
@@ -87,7 +89,8 @@ void MergeEarlierRecord(uninstall::UninstallRecord& record,
 }
 
 bool FinishUninstallRecord(platform::FileSystem& files, platform::Registry& registry,
-                           uninstall::UninstallRecord record, const std::string& desktopFolder) {
+                           uninstall::UninstallRecord record, const std::string& desktopFolder,
+                           InstallJournal* journal) {
   const std::string path = uninstall::RecordPath(record.installFolder);
   try {
     const std::string bytes = uninstall::ReadRecordBytes(files, path);
@@ -102,9 +105,27 @@ bool FinishUninstallRecord(platform::FileSystem& files, platform::Registry& regi
   }
   bool written = true;
   try {
-    uninstall::WriteRecord(files, path, record);
+    if (journal == nullptr) {
+      uninstall::WriteRecord(files, path, record);
+    } else {
+      // The record is written through a change journal, which announces it (and moves an earlier
+      // one aside) first; the entry's values are announced with what they held.
+      ChangeJournal announced(files, EnsureTrailingBackslash(record.installFolder), false, journal);
+      uninstall::WriteRecord(announced, path, record);
+    }
   } catch (const std::exception&) {
     written = false;
+  }
+  if (journal != nullptr) {
+    std::vector<RegistryWrite> writes;
+    for (const UninstallEntryValue& value : UninstallEntryValues(record)) {
+      writes.push_back({kUninstallEntryRoot, kUninstallEntryKey, value.name});
+    }
+    try {
+      journal->Append(AnnounceRegistryWrites(registry, writes));
+    } catch (const IoError&) {
+      return false;  // an entry the journal does not know is not written
+    }
   }
   return WriteUninstallEntry(registry, record) && written;
 }

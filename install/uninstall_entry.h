@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "install/file_types.h"
+#include "install/install_journal.h"
 #include "install/shortcuts.h"
 #include "install/uninstall_record.h"
 #include "platform/file_system.h"
@@ -51,9 +52,11 @@ void MergeEarlierRecord(uninstall::UninstallRecord& record,
 // bound record of an earlier installation there (one found in the folder but not bound, planted
 // by anyone who can write the folder, is ignored), writes the record (a temporary file, then
 // replaced) and registers the uninstall entry with the record's digest. `desktopFolder` is the
-// user's desktop, where the earlier install may have made a link. False when the record or the
-// entry could not be written. Never throws.
+// user's desktop, where the earlier install may have made a link. With a `journal`, the record
+// and the entry's values are announced in it before they are written. False when the record or
+// the entry could not be written. Never throws.
 bool FinishUninstallRecord(platform::FileSystem& files, platform::Registry& registry,
-                           uninstall::UninstallRecord record, const std::string& desktopFolder);
+                           uninstall::UninstallRecord record, const std::string& desktopFolder,
+                           InstallJournal* journal = nullptr);
 
 }  // namespace quenlo

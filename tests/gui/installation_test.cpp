@@ -148,6 +148,10 @@ class InstallationTest : public testing::Test {
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang");
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    // What a test cut off half way may have left of an install's journal.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\QuenloSetupJournal");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                       "QuenloSetupRecovery");
   }
 
   std::string Text(const char* name) const { return driver_->Get(name).text; }
@@ -207,6 +211,7 @@ class InstallationTest : public testing::Test {
   }
 
   void ExpectDamageChangesNothing(const fs::path& setup);
+  void ExpectNothingOfTheCutOffInstall(const fs::path& readme);
 
   void ExpectCompleteInstallation() {
     const demo::InstallReport report = demo::CheckInstallation({payload_, kInstallDir});
@@ -512,33 +517,31 @@ std::vector<fs::path> InstallLeftovers(const fs::path& folder) {
   return found;
 }
 
-// The setup's process ended at once half way through the extraction, as "End task" or a power
-// cut ends it: the next start of the setup gives back what the cut-off run changed (its files,
-// its system-folder copies, the user's earlier file put back) before it asks anything, and then
-// installs completely, with nothing of the interrupted run left.
-TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStart) {
-  const fs::path readme = Native(std::string(kInstallDir) + "\\Readme.txt");
-  WriteAll(readme, "the user's own readme");
-  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
-  driver_->WaitState(
+// Ends the setup `driver` started at once, as "End task" or a power cut ends it, half way
+// through the extraction of the demo payload.
+void CutOffHalfWay(Driver& driver) {
+  driver.WaitState(
       kStatus,
       [](const WindowState& s) {
         return s.text.starts_with(kExtractingPrefix) && s.text.find("bmp") != std::string::npos;
       },
       "the extraction half way", kInstallTimeout);
-  const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, driver_->ProcessId());
+  const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, driver.ProcessId());
   ASSERT_NE(process, nullptr);
   TerminateProcess(process, 1);  // the setup this test started
   WaitForSingleObject(process, 10000);
   CloseHandle(process);
-  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QuenloSetupJournal")) << "cut off";
+}
 
-  char system[MAX_PATH] = {};
-  GetSystemDirectoryA(system, MAX_PATH);
-  driver_ = std::make_unique<Driver>();
-  driver_->Start(setup_);
-  driver_->WaitWindow(kMainWindow);  // the recovery ran before the window
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QuenloSetupJournal"));
+constexpr const char* kJournalKey = "Software\\QuenloSetupJournal";
+constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// The system as it was before a cut-off install of the demo over the user's own read-me: no
+// journal, no file of the install's (the read-me the user's again), no system-folder copy, no
+// entry to run at the next start.
+void InstallationTest::ExpectNothingOfTheCutOffInstall(const fs::path& readme) {
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kJournalKey));
+  EXPECT_EQ(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"), "");
   EXPECT_EQ(ReadAll(readme), "the user's own readme");
   std::vector<fs::path> left;
   for (const auto& entry : fs::recursive_directory_iterator(Native(kInstallDir))) {
@@ -546,9 +549,30 @@ TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStart) {
   }
   EXPECT_TRUE(left.empty()) << left.size() << " files of the cut-off run, first "
                             << left.front().string();
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
   for (const auto& entry : fs::directory_iterator(payload_ / "Exe")) {
     EXPECT_FALSE(fs::exists(fs::path(system) / entry.path().filename())) << entry.path().string();
   }
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang"));
+}
+
+// The setup's process ended at once half way through the extraction: the next start of the
+// setup gives back what the cut-off run changed (its files, its system-folder copies, the user's
+// earlier file put back) before it asks anything, and then installs completely, with nothing of
+// the interrupted run left.
+TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStart) {
+  const fs::path readme = Native(std::string(kInstallDir) + "\\Readme.txt");
+  WriteAll(readme, "the user's own readme");
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  CutOffHalfWay(*driver_);
+  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kJournalKey)) << "cut off";
+  EXPECT_NE(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"), "");
+
+  driver_ = std::make_unique<Driver>();
+  driver_->Start(setup_);
+  driver_->WaitWindow(kMainWindow);  // the recovery ran before the window
+  ExpectNothingOfTheCutOffInstall(readme);
   driver_->Close(kMainWindow);
   driver_->WaitMessageBox();
   driver_->Answer(IDYES);  // leave the setup
@@ -557,8 +581,40 @@ TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStart) {
   StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
   FinishInstalling();
   ExpectCompleteInstallation();
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
   EXPECT_TRUE(InstallLeftovers(Native(kInstallDir)).empty());
   EXPECT_TRUE(InstallLeftovers(system).empty());
+  EXPECT_EQ(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"), "");
+}
+
+// Cut off the same way, and nobody starts the setup again: the next start of Windows (Wine's
+// restart, which runs the RunOnce entries and the renames left for the restart) gives the
+// system back through the copy of the setup the install registered before its first change.
+TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStartOfWindows) {
+  const fs::path readme = Native(std::string(kInstallDir) + "\\Readme.txt");
+  WriteAll(readme, "the user's own readme");
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
+  CutOffHalfWay(*driver_);
+  const std::string recovery = ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery");
+  ASSERT_NE(recovery, "") << "the install registered its recovery before its first change";
+
+  const auto restart = [] {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring line = L"wineboot.exe -r";
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    WaitForSingleObject(process.hProcess, 120000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  };
+  restart();
+  ExpectNothingOfTheCutOffInstall(readme);
+  restart();  // the copy, which could not delete itself while it ran, goes at the restart after
+  const std::string copy = recovery.substr(1, recovery.find('"', 1) - 1);
+  EXPECT_FALSE(fs::exists(Native(copy))) << copy;
 }
 
 // The installed demo player, started as a user would; it holds its image while it runs.
