@@ -1,19 +1,14 @@
 #include "install/install_log.h"
 
 #include <cstdio>
-#include <ctime>
+
+#include "install/log_clock.h"
 
 namespace quenlo {
 namespace {
 
 using platform::RegistryRoot;
 
-// <chrono> cannot be compiled with GBK literals (it holds a "µ"); the C clock does as well.
-std::int64_t NowMs() {
-  std::timespec now{};
-  std::timespec_get(&now, TIME_UTC);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
 
 const char* Result(bool ok) { return ok ? "" : " (failed)"; }
 
@@ -75,11 +70,11 @@ class LoggedKey final : public platform::RegistryKey {
 
 }  // namespace
 
-InstallLog::InstallLog(platform::LogFile& file) : file_(file), startMs_(NowMs()) {}
+InstallLog::InstallLog(platform::LogFile& file) : file_(file), startMs_(SteadyMilliseconds()) {}
 
 void InstallLog::Write(const std::string& line) {
   const std::lock_guard lock(mutex_);
-  const std::int64_t ms = NowMs() - startMs_;
+  const std::int64_t ms = SteadyMilliseconds() - startMs_;
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "[%5lld.%03lld] ", static_cast<long long>(ms / 1000),
                 static_cast<long long>(ms % 1000));
