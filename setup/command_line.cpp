@@ -77,7 +77,7 @@ SetupCommandLine ParseCommandLine(std::string_view arguments) {
   while (!rest.empty()) {
     // /D= may stand in quotes itself only as a whole word ("/D=C:\a b"); unquoted it takes the
     // rest of the line as it is.
-    if (StartsWithSwitch(rest, "/D=")) {
+    if (StartsWithSwitch(rest, kFolderSwitch)) {
       line.folder = FolderValue(rest.substr(3));
       if (line.folder->empty()) Fail(line, "/D= names no folder");
       break;
@@ -85,17 +85,17 @@ SetupCommandLine ParseCommandLine(std::string_view arguments) {
     const Word word = NextWord(rest);
     rest = word.rest;
     const std::string& text = word.text;
-    if (EqualsIgnoringCase(text, "/S")) {
+    if (EqualsIgnoringCase(text, kSilentSwitch)) {
       line.silent = true;
-    } else if (EqualsIgnoringCase(text, "/NOSTARTPAGE")) {
+    } else if (EqualsIgnoringCase(text, kNoStartPageSwitch)) {
       line.noStartPage = true;
-    } else if (text == "/?") {
+    } else if (text == kHelpSwitch) {
       line.help = true;
-    } else if (StartsWithSwitch(text, "/LOG=")) {
+    } else if (StartsWithSwitch(text, kLogSwitch)) {
       if (line.logFile) Fail(line, "/LOG= is given twice");
       line.logFile = text.substr(5);
       if (line.logFile->empty()) Fail(line, "/LOG= names no file");
-    } else if (StartsWithSwitch(text, "/D=")) {
+    } else if (StartsWithSwitch(text, kFolderSwitch)) {
       line.folder = text.substr(3);  // a quoted "/D=..." word
       if (line.folder->empty()) Fail(line, "/D= names no folder");
     } else {

@@ -18,6 +18,13 @@
 
 namespace quenlo {
 
+// The switches, as the usage and the package manifests write them.
+inline constexpr const char* kSilentSwitch = "/S";
+inline constexpr const char* kFolderSwitch = "/D=";
+inline constexpr const char* kNoStartPageSwitch = "/NOSTARTPAGE";
+inline constexpr const char* kLogSwitch = "/LOG=";
+inline constexpr const char* kHelpSwitch = "/?";
+
 struct SetupCommandLine {
   bool silent = false;
   bool noStartPage = false;
