@@ -208,3 +208,26 @@ TEST_F(SilentTest, AWrongLineADamagedFileAndAFolderRefusedChangeNothing) {
 
 }  // namespace
 }  // namespace quenlo::uidriver
+
+namespace quenlo::uidriver {
+namespace {
+
+// Without /S, /? shows the usage in a box and ends with 0; a wrong line shows it too and ends
+// with 1, nothing changed.
+TEST_F(SilentTest, TheUsageIsShownForSlashQuestionMarkAndForAWrongLine) {
+  for (const auto& [argument, exitCode] :
+       {std::pair<const char*, DWORD>{"/?", 0}, std::pair<const char*, DWORD>{"/Silent", 1}}) {
+    Driver driver;
+    driver.Start(setup_, {argument});
+    const MessageBoxInfo box = driver.WaitMessageBox();
+    EXPECT_EQ(GbkToUtf8(box.caption), GbkToUtf8("提示信息")) << argument;
+    EXPECT_NE(box.text.find("/NOSTARTPAGE"), std::string::npos) << argument;
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK}) << argument;
+    driver.Answer(IDOK);
+    EXPECT_EQ(driver.WaitExit(), exitCode) << argument;
+    EXPECT_TRUE(NothingInstalled()) << argument;
+  }
+}
+
+}  // namespace
+}  // namespace quenlo::uidriver
