@@ -9,7 +9,6 @@ namespace {
 
 using platform::RegistryRoot;
 
-
 const char* Result(bool ok) { return ok ? "" : " (failed)"; }
 
 // Counts what goes into a file, and notes it once the file has taken its place.

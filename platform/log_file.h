@@ -1,6 +1,6 @@
 // A log file that a person or a deployment tool reads: lines of GBK text in, UTF-8 lines on
-// disk, each on the disk when WriteLine returns, so that the log says how far a setup came even
-// when it did not end.
+// disk, each handed to the system when WriteLine returns (not held in a buffer of the process),
+// so that the log says how far a setup came even when the process did not end normally.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
-// The log file: created (or emptied) when opened, each line written through at once as UTF-8, so
-// that what is there is there even when the setup does not end normally.
+// The log file: created (or emptied) when opened, each line written to the system at once as
+// UTF-8, so that what is there is there even when the setup does not end normally.
 #include <windows.h>
 
 #include <mutex>
@@ -41,7 +41,7 @@ std::unique_ptr<platform::LogFile> OpenLogFile(const std::string& path) {
   // Shared for reading, so a deployment tool can follow the log while the setup runs.
   const HANDLE file =
       CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32LogFile>(file);
 }
