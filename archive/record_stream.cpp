@@ -4,6 +4,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
@@ -22,10 +24,9 @@ constexpr std::uint64_t kWholeStoredLimit = kLargestWholeRead;
 constexpr std::size_t kWholeOutputLimit = 512 * 1024;
 constexpr std::size_t kStreamPiece = 64 * 1024;
 
-// libdeflate's state and the buffers of a whole record, kept per thread (the extraction's
-// inflater and the payload check each have one) instead of allocated per record: buffers of this
-// size come fresh from the system each time, and their pages would be faulted in and cleared again
-// for every record.
+// libdeflate's state and the buffers of a whole record, kept for the next record instead of
+// allocated per record: buffers of this size come fresh from the system each time, and their pages
+// would be faulted in and cleared again for every record.
 struct WholeInflater {
   libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
   std::vector<unsigned char> stored;
@@ -33,17 +34,60 @@ struct WholeInflater {
   ~WholeInflater() { libdeflate_free_decompressor(decompressor); }
 };
 
-WholeInflater& ThreadWholeInflater() {
-  thread_local WholeInflater inflater;
-  return inflater;
+// The inflaters not in use, shared by the threads that inflate (the extraction's inflater and the
+// payload check each take one at a time). Not a thread_local: with MinGW's emulated thread-local
+// storage, a thread_local object's destructor runs after the thread's storage has been freed, so
+// it would free pointers read from memory that another thread may already have been given.
+class WholeInflaterPool {
+ public:
+  WholeInflaterPool() { idle_.reserve(kKept); }
+  std::unique_ptr<WholeInflater> Take() {
+    {
+      const std::lock_guard lock(mutex_);
+      if (!idle_.empty()) {
+        std::unique_ptr<WholeInflater> inflater = std::move(idle_.back());
+        idle_.pop_back();
+        return inflater;
+      }
+    }
+    return std::make_unique<WholeInflater>();
+  }
+  // Keeps at most kKept; the vector never grows, so giving back cannot fail.
+  void Give(std::unique_ptr<WholeInflater> inflater) noexcept {
+    const std::lock_guard lock(mutex_);
+    if (idle_.size() < kKept) idle_.push_back(std::move(inflater));
+  }
+
+ private:
+  static constexpr std::size_t kKept = 8;
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<WholeInflater>> idle_;
+};
+
+WholeInflaterPool& Inflaters() {
+  static WholeInflaterPool pool;
+  return pool;
 }
+
+// One inflater for the length of one record.
+class InflaterLease {
+ public:
+  InflaterLease() : inflater_(Inflaters().Take()) {}
+  ~InflaterLease() { Inflaters().Give(std::move(inflater_)); }
+  InflaterLease(const InflaterLease&) = delete;
+  InflaterLease& operator=(const InflaterLease&) = delete;
+  WholeInflater& operator*() const { return *inflater_; }
+
+ private:
+  std::unique_ptr<WholeInflater> inflater_;
+};
 
 // Inflates stored data held whole in memory with libdeflate. Nothing when the output would not
 // fit kWholeOutputLimit or the stream is broken: the caller streams it with zlib then, which
 // also words what is wrong with it.
-std::optional<std::uint64_t> InflateWhole(std::span<const unsigned char> stored,
+std::optional<std::uint64_t> InflateWhole(WholeInflater& inflater,
+                                          std::span<const unsigned char> stored,
                                           const InflatedPiece& sink) {
-  WholeInflater& inflater = ThreadWholeInflater();
   if (inflater.decompressor == nullptr) throw std::bad_alloc();
   std::size_t capacity =
       std::min(kWholeOutputLimit, std::max<std::size_t>(stored.size() * 4, 4096));
@@ -178,11 +222,13 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
 std::uint64_t InflateRecordData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
                                 const InflatedPiece& sink) {
   if (size > kWholeStoredLimit) return InflateStoredData(source, offset, size, sink, kStreamPiece);
-  std::vector<unsigned char>& buffer = ThreadWholeInflater().stored;
+  const InflaterLease lease;
+  std::vector<unsigned char>& buffer = (*lease).stored;
   if (buffer.size() < size) buffer.resize(static_cast<std::size_t>(size));
   const std::span<const unsigned char> stored(buffer.data(), static_cast<std::size_t>(size));
   source.ReadAt(offset, buffer.data(), stored.size());
-  if (const std::optional<std::uint64_t> inflated = InflateWhole(stored, sink)) return *inflated;
+  if (const std::optional<std::uint64_t> inflated = InflateWhole(*lease, stored, sink))
+    return *inflated;
   MemorySource held(stored);
   return InflateStoredData(held, 0, stored.size(), sink, kStreamPiece);
 }

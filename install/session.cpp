@@ -3,6 +3,7 @@
 namespace quenlo {
 
 void StatusChannel::PublishStatus(std::string line) {
+  if (observer_) observer_(line);
   {
     std::lock_guard<std::mutex> hold(lineLock_);
     line_.swap(line);

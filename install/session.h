@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -59,6 +60,11 @@ class StatusChannel {
  public:
   void PublishStatus(std::string line);
   std::string StatusText() const;
+  // Called with every line published, on the publishing thread (the install log's). Set before
+  // the worker starts, never while it runs.
+  void ObserveLines(std::function<void(const std::string& line)> observer) {
+    observer_ = std::move(observer);
+  }
 
   void ResetProgress() { progress_.store(0, std::memory_order_relaxed); }
   void StepProgress() {
@@ -78,6 +84,7 @@ class StatusChannel {
   std::atomic<std::int32_t> progress_{0};
   std::atomic<bool> finished_{false};
   std::optional<InstallFailure> failure_;  // guarded by lineLock_
+  std::function<void(const std::string&)> observer_;
   std::atomic<bool> failed_{false};
 };
 

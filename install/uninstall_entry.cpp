@@ -42,6 +42,7 @@ std::vector<UninstallEntryValue> UninstallEntryValues(const uninstall::Uninstall
       {"Publisher", Company()},
       {"InstallLocation", folder},
       {"UninstallString", "\"" + folder + kUninstallerName + "\""},
+      {"QuietUninstallString", "\"" + folder + kUninstallerName + "\" /S"},
       {"DisplayIcon", folder + "Image\\logo_s.ico"},
       {"EstimatedSize", std::nullopt,
        static_cast<std::uint32_t>(std::min<std::uint64_t>(kib, UINT32_MAX))},

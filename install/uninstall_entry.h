@@ -27,6 +27,7 @@ inline constexpr const char* kUninstallerName = "UnInstall.exe";
 
 // The entry's values in the order written: DisplayName, DisplayVersion, Publisher (the
 // application record's company), InstallLocation, UninstallString (the uninstaller, quoted),
+// QuietUninstallString (the same with " /S", for deployment tools),
 // DisplayIcon (the player's icon), then the DWORDs EstimatedSize (the installed files in KiB,
 // rounded up), NoModify and NoRepair (1), and last the record's digest (kRecordDigestValue of
 // install/uninstall_record_check.h), which binds the record in the folder to this entry.

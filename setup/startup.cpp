@@ -10,22 +10,23 @@ constexpr const char* kMessageCaption = "提示信息";
 
 }  // namespace
 
-void RunStartup(SetupSession& session, const StartupPlatform& platform) {
+bool RunStartup(SetupSession& session, const StartupPlatform& platform) {
   session.ExistingAppPath = GetExistingAppPath(platform.registry);
   if (session.ExistingAppPath.empty()) {
     platform.application.Initialize();
     platform.application.SetTitle(kApplicationTitle);
     platform.application.RunMainWindow();
-    return;
+    return true;
   }
   const int answer =
       platform.messageBoxes.Show(kOverwriteQuestion, kMessageCaption, platform::kQuestionFlags);
   if (answer == platform::kAnswerYes) {
     platform.application.Initialize();
     platform.application.RunMainWindow();
-  } else {
-    platform.application.Terminate();
+    return true;
   }
+  platform.application.Terminate();
+  return false;
 }
 
 }  // namespace quenlo

@@ -19,7 +19,8 @@ struct StartupPlatform {
 
 // The program's start-up, in order: look up the earlier installation; if there is none,
 // initialise the application, set its title and run the wizard; if there is one, ask first and
-// run the wizard (keeping the default title) on Yes, or end without a window on No.
-void RunStartup(SetupSession& session, const StartupPlatform& platform);
+// run the wizard (keeping the default title) on Yes, or end without a window on No. False when
+// the wizard did not run (the answer was No).
+bool RunStartup(SetupSession& session, const StartupPlatform& platform);
 
 }  // namespace quenlo

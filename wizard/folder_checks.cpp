@@ -156,6 +156,14 @@ bool IsValidFolderName(std::string_view path) {
   return rooted && !HasInvalidCharacterAfterRoot(path);
 }
 
+bool IsUsableFolder(platform::FileSystem& files, SetupSession& session, std::string_view folder,
+                    int requiredMB) {
+  if (folder.empty() || HasDoubleBackslash(folder) || !IsValidFolderName(folder)) return false;
+  if (!IsValidDrive(files, folder)) return false;
+  FormatFreeSpace(session, DriveFreeBytes(files, DriveNumber(folder)));
+  return HasEnoughSpace(session, requiredMB);
+}
+
 std::string DefaultFolder(const SetupSession& session, platform::Registry& registry) {
   if (!session.ExistingAppPath.empty()) return session.ExistingAppPath;
   return EnsureTrailingBackslash(GetProgramFilesDir(registry)) + kProductFolder;

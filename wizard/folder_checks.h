@@ -50,6 +50,12 @@ bool HasEnoughSpace(const SetupSession& session, int requiredMB);
 // Not empty, starts with a drive root ("C:\") and holds none of / : " * ? | % after that.
 bool IsValidFolderName(std::string_view path);
 
+// The folder page's checks for a folder given without the page (an install with no one at the
+// window): what the folder check and Next ask of the text, a drive that exists, and more than
+// requiredMB + 10 MB free on it (the figure is recorded in session.FreeSpaceMB).
+bool IsUsableFolder(platform::FileSystem& files, SetupSession& session, std::string_view folder,
+                    int requiredMB);
+
 // The earlier installation's folder as stored, otherwise Program Files + "QuenloBoFang\".
 std::string DefaultFolder(const SetupSession& session, platform::Registry& registry);
 

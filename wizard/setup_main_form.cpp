@@ -138,7 +138,9 @@ void TSetupMain_Form::ShowFolderPage() {
   AddBrowseButton(window_, PageFont(), texts_.BrowseText, [this] { Browse_BtnClick(); });
   AddNeedSpaceLabel(window_, PageFont());
   AddFreeSpaceLabel(window_, PageFont());
-  edit.SetText(DefaultFolder(services_.session, services_.registry));  // runs the folder check
+  edit.SetText(services_.givenFolder.empty()  // runs the folder check
+                   ? DefaultFolder(services_.session, services_.registry)
+                   : services_.givenFolder);
   CheckFolderOnEntry(Folder());
   SetTitle(texts_.FolderTitleText);
   FrameControl(kNextBtn).SetText(texts_.NextText);
@@ -148,7 +150,8 @@ void TSetupMain_Form::ShowFolderPage() {
 void TSetupMain_Form::ShowTasksPage() {
   ClearPage(window_);
   AddSloganLabel(window_, PageFont());
-  AddHomePageCheckBox(window_, PageFont());
+  ui::Control& startPageTask = AddHomePageCheckBox(window_, PageFont());
+  if (!services_.startPageTicked) startPageTask.SetChecked(false);
   AddSiteImage(window_).SetPicture(FrameControl(kDaoI).PictureName());
   pageIndex_ = 4;
   SetTitle(texts_.TasksTitleText);
@@ -232,6 +235,7 @@ void TSetupMain_Form::FinishInstall() {
   if (bar != nullptr) bar->SetPosition(kProgressMaximum);
   SetTitle(kFinishedTitle);
   pageIndex_ = 6;
+  if (services_.installEnded) services_.installEnded(std::nullopt);
 }
 
 // The worker ended by an error and will not finish: the page says what failed, and the user
@@ -257,6 +261,7 @@ void TSetupMain_Form::ShowInstallFailure(const InstallFailure& failure) {
   cancel.SetEnabled(true);
   window_.SetDefaultButton(kCancelBtn);  // Enter leaves, as Cancel does
   closeAllowed_ = true;
+  if (services_.installEnded) services_.installEnded(failure);
 }
 
 // ---- Helpers ----

@@ -42,6 +42,12 @@ struct WizardServices {
   // The record of what the install changed, once the shortcuts exist; given the folders the
   // folder page made, outermost first.
   std::function<void(const std::vector<std::string>& createdFolders)> recordInstallation{};
+  // The folder page's folder as the command line gave it; empty: the default.
+  std::string givenFolder{};
+  // Whether the start-page task starts ticked.
+  bool startPageTicked = true;
+  // Told once how the install ended: nothing when it finished, else its failure.
+  std::function<void(const std::optional<InstallFailure>& failure)> installEnded{};
 };
 
 // The fixed texts of the window that do not follow the language.

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/libraries.h"
+#include "platform/log_file.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -24,5 +26,7 @@ std::unique_ptr<platform::Libraries> MakeLibraries();
 bool LibraryCallAbandoned();
 std::unique_ptr<platform::Shell> MakeShell();
 std::unique_ptr<platform::Clock> MakeClock();
+// The log file at `path` (GBK), created or emptied; nothing when it cannot be.
+std::unique_ptr<platform::LogFile> OpenLogFile(const std::string& path);
 
 }  // namespace quenlo::win32

@@ -1,5 +1,6 @@
 #include "platform/win32/process.h"
 
+#include <objbase.h>
 #include <windows.h>
 
 #include <cstdlib>
@@ -43,6 +44,17 @@ std::wstring OwnProgramFile() {
     }
     path.resize(path.size() * 2);
   }
+}
+
+std::wstring OwnCommandLine() {
+  const wchar_t* line = GetCommandLineW();
+  return line != nullptr ? std::wstring(line) : std::wstring();
+}
+
+ThreadCom::ThreadCom() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+
+ThreadCom::~ThreadCom() {
+  if (initialized_) CoUninitialize();
 }
 
 }  // namespace quenlo::win32

@@ -25,4 +25,21 @@ void PrepareProcess();
 // the system does not say.
 std::wstring OwnProgramFile();
 
+// The whole command line the process was started with, program name first, as the system keeps
+// it (UTF-16).
+std::wstring OwnCommandLine();
+
+// COM for the calling thread (a single-threaded apartment) while the object lives, for a program
+// that makes shell links without the application object (which initialises COM itself).
+class ThreadCom {
+ public:
+  ThreadCom();
+  ~ThreadCom();
+  ThreadCom(const ThreadCom&) = delete;
+  ThreadCom& operator=(const ThreadCom&) = delete;
+
+ private:
+  bool initialized_;
+};
+
 }  // namespace quenlo::win32

@@ -379,7 +379,7 @@ TEST_F(InstallationTest, NoAtTheQuestionLeavesTheSystemAsItWas) {
   driver_->Start(setup_);
   driver_->WaitMessageBox();
   driver_->Answer(IDNO);
-  EXPECT_EQ(driver_->WaitExit(), 0u);
+  EXPECT_EQ(driver_->WaitExit(), 2u);  // answered No at the start
 
   EXPECT_FALSE(fs::exists(Native(kInstallRoot)));
   for (const std::string& link : demo::ExpectedLinkPaths()) {
@@ -453,8 +453,8 @@ void InstallationTest::ExpectDamageChangesNothing(const fs::path& setup) {
   EXPECT_LE(status.rect.y + status.rect.height, page.client.height);
   EXPECT_GT(status.rect.height, 3 * 12) << "several lines";
   driver_->Screenshot(fs::temp_directory_path() / "quenlo-failure-page.bmp", kMainWindow);
-  driver_->Click(kCancel);  // closes without a question
-  EXPECT_EQ(driver_->WaitExit(), 0u);
+  driver_->Click(kCancel);             // closes without a question
+  EXPECT_EQ(driver_->WaitExit(), 3u);  // the setup file is damaged
   fs::remove(broken);
 
   // Every file is the earlier copy, and nothing else is in the folder.
@@ -754,7 +754,7 @@ TEST_F(InstallationTest, NoAtTheUninstallQuestionChangesNothing) {
   FinishInstalling();
   driver_ = std::make_unique<Driver>();
   AnswerUninstallQuestion(*driver_, IDNO);
-  EXPECT_EQ(driver_->WaitExit(), 0u);
+  EXPECT_EQ(driver_->WaitExit(), 2u);  // declined
   ExpectCompleteInstallation();
   EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.exe")));
   EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\UnInstall.rec")));
@@ -782,7 +782,7 @@ TEST_F(InstallationTest, ARecordChangedInTheFolderIsRefusedAndChangesNothing) {
   const MessageBoxInfo notice = driver_->WaitMessageBox();
   EXPECT_EQ(GbkToUtf8(notice.text), GbkToUtf8(kDamagedRecordNotice));
   driver_->Answer(IDOK);
-  EXPECT_EQ(driver_->WaitExit(), 0u);
+  EXPECT_EQ(driver_->WaitExit(), 3u);  // the record is damaged
   EXPECT_TRUE(fs::exists(Native(victim)));
   ExpectCompleteInstallation();
   fs::remove(Native(victim));
@@ -801,7 +801,7 @@ TEST_F(InstallationTest, UninstallingARunningPlayerLeavesOnlyItsFileForTheRestar
   EXPECT_NE(GbkToUtf8(notice.text).find(GbkToUtf8("将在计算机重新启动后删除")), std::string::npos)
       << GbkToUtf8(notice.text);
   driver_->Answer(IDOK);
-  EXPECT_EQ(driver_->WaitExit(), 0u);
+  EXPECT_EQ(driver_->WaitExit(), 3010u);  // done, a file left for the restart
 
   EXPECT_TRUE(player.Running());
   EXPECT_TRUE(fs::exists(Native(std::string(kInstallDir) + "\\QuenloMediaPlayer.exe")));

@@ -53,8 +53,8 @@ class SetupStartupTest : public testing::Test {
     EXPECT_TRUE(state.enabled);
   }
 
-  // Closes the main window by `close` and expects the program to end with exit code 0. The
-  // wizard asks before it lets a person leave; that question, when it comes, is answered Yes.
+  // Closes the main window by `close` and expects the program to end with exit code 2 (cancelled).
+  // The wizard asks before it lets a person leave; that question, when it comes, is answered Yes.
   void CloseAndExpectExit(ActionResult (Driver::*close)(std::string_view)) {
     ActionResult result = (driver_.*close)("");
     if (result.outcome == Outcome::WindowOpened) {
@@ -63,7 +63,7 @@ class SetupStartupTest : public testing::Test {
       EXPECT_EQ(GbkToUtf8(box.caption), GbkToUtf8(kCaption));
       result = driver_.Answer(IDYES);
     }
-    EXPECT_EQ(driver_.WaitExit(), 0u);
+    EXPECT_EQ(driver_.WaitExit(), 2u);
   }
 
   std::filesystem::path program_;
@@ -87,7 +87,7 @@ TEST_F(SetupStartupTest, NoEndsTheProgramWithoutShowingAnotherWindow) {
   StartSetup();
   const MessageBoxInfo box = driver_.WaitMessageBox();
   driver_.Answer(IDNO);
-  EXPECT_EQ(driver_.WaitExit(), 0u);
+  EXPECT_EQ(driver_.WaitExit(), 2u);  // answered No at the start
   const auto shown = driver_.WindowsEverShown();
   ASSERT_EQ(shown.size(), 1u) << "windows shown:" << Describe(shown);
   EXPECT_EQ(shown[0].hwnd, box.hwnd);

@@ -343,7 +343,7 @@ TEST_F(WizardWalkTest, CloseIsRefusedSilentlyWhileInstalling) {
 }
 
 // On pages 1 to 4 the close box and Alt+F4 ask before the program ends: No keeps the page, Yes
-// ends the program with exit code 0.
+// ends the program with exit code 2 (cancelled).
 class WizardCloseQuestionTest : public WizardWalkTest, public testing::WithParamInterface<int> {
  protected:
   void ExpectCloseQuestion(const ActionResult& result) {
@@ -375,7 +375,7 @@ TEST_P(WizardCloseQuestionTest, NoKeepsThePageAndYesEndsTheProgram) {
   // Yes by the close box on even pages, by Alt+F4 on odd ones.
   ExpectCloseQuestion(page % 2 == 0 ? driver_.Close() : driver_.AltF4());
   driver_.Answer(IDYES);
-  EXPECT_EQ(driver_.WaitExit(), 0u);
+  EXPECT_EQ(driver_.WaitExit(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(WizardPages1To4, WizardCloseQuestionTest, testing::Values(1, 2, 3, 4),

@@ -20,6 +20,7 @@
 #include "tools/quenlo-pack/extract.h"
 #include "tools/quenlo-pack/file_io.h"
 #include "tools/quenlo-pack/inspect.h"
+#include "tools/quenlo-pack/manifest.h"
 #include "tools/quenlo-pack/pack.h"
 #include "tools/quenlo-pack/sign.h"
 
@@ -52,6 +53,8 @@ constexpr const char* kHelp =
     "      signed (the certificates themselves are for Windows to check).\n"
     "  extract SETUP.exe --to DIR\n"
     "      Write the App and Exe trees under DIR.\n"
+    "  manifest SETUP.exe --url URL\n"
+    "      Print the winget installer manifest of SETUP.exe (checked first), downloaded from URL.\n"
     "  help\n"
     "      Show this text (also -h, --help).\n"
     "\n"
@@ -232,6 +235,16 @@ int RunExtract(const std::vector<fs::path>& arguments) {
   return kExitOk;
 }
 
+int RunManifest(const std::vector<fs::path>& arguments) {
+  const CommandLine line = ParseCommand("manifest", arguments, {{"--url", "url"}}, 1);
+  const fs::path archive = line.operands[0];
+  WithArchiveName(archive, [&] {
+    packer::PrintWingetManifest(archive, Text(line.Required("url", "manifest")), std::cout,
+                                ProgressStream());
+  });
+  return kExitOk;
+}
+
 int Run(const std::vector<fs::path>& arguments) {
   if (arguments.empty()) throw UsageError("no command given");
   for (const fs::path& argument : arguments) {
@@ -255,6 +268,7 @@ int Run(const std::vector<fs::path>& arguments) {
   if (command == "list") return RunList(arguments);
   if (command == "verify") return RunVerify(arguments);
   if (command == "extract") return RunExtract(arguments);
+  if (command == "manifest") return RunManifest(arguments);
   if (command.starts_with("-")) throw UsageError("unknown option " + command);
   throw UsageError("unknown command " + command);
 }

@@ -158,6 +158,7 @@ TEST(UninstallEntry, ListsTheInstallationWithItsSizeInKibAndNoModifyOrRepair) {
   EXPECT_EQ(text("Publisher"), "Korvex");
   EXPECT_EQ(text("InstallLocation"), "C:\\Quenlo\\");
   EXPECT_EQ(text("UninstallString"), "\"C:\\Quenlo\\UnInstall.exe\"");
+  EXPECT_EQ(text("QuietUninstallString"), "\"C:\\Quenlo\\UnInstall.exe\" /S");
   EXPECT_EQ(text("EstimatedSize"), std::string("\x02\0\0\0", 4));  // 1025 bytes: 2 KiB
   EXPECT_EQ(text("NoModify"), std::string("\x01\0\0\0", 4));
   EXPECT_EQ(registry.Value(root, kUninstallEntryKey, "NoRepair")->type,

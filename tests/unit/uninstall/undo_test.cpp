@@ -20,6 +20,7 @@
 #include "tests/support/fake_shell.h"
 #include "tests/support/scripted_message_boxes.h"
 #include "tests/support/setup_file_builder.h"
+#include "uninstall/uninstall_exit.h"
 
 namespace quenlo::uninstall {
 namespace {
@@ -332,6 +333,65 @@ TEST_F(UninstallTest, ARecordTurnedAgainstTheSystemIsRefusedWhole) {
   boxes.Answer(platform::kAnswerOk);
   EXPECT_EQ(Run().kind, UninstallResult::Kind::Done);
   EXPECT_FALSE(files.FileExists("D:\\Player\\Skin\\a.bmp"));
+}
+
+}  // namespace
+}  // namespace quenlo::uninstall
+
+namespace quenlo::uninstall {
+namespace {
+
+// UnInstall.exe /S: the same uninstall with every question answered Yes and nothing shown; the
+// exit code says how it ended.
+TEST_F(UninstallTest, SilentlyEachOutcomeHasItsExitCode) {
+  const struct {
+    const char* name;
+    std::function<void(testing::FakeFileSystem&)> arrange;
+    UninstallExitCode exitCode;
+  } cases[] = {
+      {"done", nullptr, kUninstalled},
+      {"no record", [](testing::FakeFileSystem& f) { f.RemoveFile(RecordPath(kFolder)); },
+       kUninstallNoRecord},
+      {"a file in use goes at the restart",
+       [](testing::FakeFileSystem& f) {
+         f.HoldFile("D:\\Player\\Codec\\tmAudio.ax", testing::FakeFileSystem::Hold::kLocked);
+       },
+       kUninstalledRestartNeeded},
+  };
+  for (const auto& c : cases) {
+    SetUp();  // installed (again) each time
+    if (c.arrange) c.arrange(files);
+    SilentAnswers silent;
+    const UninstallResult result =
+        RunUninstall({files, registry, libraries, silent, shell}, kFolder, kSelf);
+    EXPECT_EQ(UninstallExitCodeOf(result.kind, !result.leftForRestart.empty()), c.exitCode)
+        << c.name;
+    EXPECT_EQ(registry.KeyExists(RegistryRoot::LocalMachine, kUninstallEntryKey),
+              c.exitCode == kUninstallNoRecord)
+        << c.name;
+  }
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(UninstallExitCodeOf(UninstallResult::Kind::Declined, false), kUninstallDeclined);
+}
+
+TEST(UninstallCommandLine, TakesSlashSInAnyCaseAndRefusesAnythingElse) {
+  const struct {
+    std::vector<std::string> arguments;
+    bool silent;
+    bool help;
+    bool wrong;
+  } cases[] = {
+      {{}, false, false, false},          {{"/S"}, true, false, false},
+      {{"/s", "/S"}, true, false, false}, {{"/?"}, false, true, false},
+      {{"/S", "/X"}, true, false, true},  {{"S"}, false, false, true},
+      {{"/Silent"}, false, false, true},
+  };
+  for (const auto& c : cases) {
+    const UninstallCommandLine line = ParseUninstallArguments(c.arguments);
+    EXPECT_EQ(line.silent, c.silent);
+    EXPECT_EQ(line.help, c.help);
+    EXPECT_EQ(line.wrong, c.wrong);
+  }
 }
 
 }  // namespace

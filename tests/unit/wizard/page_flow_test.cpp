@@ -332,6 +332,26 @@ TEST_F(PageFlowTest, FinishActionsRunExactlyOnce) {
   EXPECT_TRUE(form->CloseAllowed());
 }
 
+// The command line's /D= and /NOSTARTPAGE preset the folder page and the task; the program hears
+// once how the install ended, for its exit code.
+TEST_F(PageFlowTest, TheCommandLinePresetsTheFolderAndTheTaskAndHearsTheEnd) {
+  files.AddDrive('D', platform::DriveType::Fixed, 1ull << 30);
+  givenFolder = "D:\\新 文件夹\\播放";
+  startPageTicked = false;
+  Open();
+  GoTo(3);
+  EXPECT_EQ(Text("Folder_E"), givenFolder);
+  GoTo(4);
+  EXPECT_FALSE(window.Get("HomePage_CB").Checked());
+  GoTo(5);
+  EXPECT_TRUE(startPages.empty());
+  EXPECT_TRUE(installEnds.empty());
+  Finish();
+  form->Install_TTimer();
+  ASSERT_EQ(installEnds.size(), 1u);
+  EXPECT_FALSE(installEnds[0].has_value());
+}
+
 TEST_F(PageFlowTest, FailedWorkerShowsWhatFailedAndLetsTheUserLeave) {
   Open();
   GoTo(5);
@@ -351,6 +371,9 @@ TEST_F(PageFlowTest, FailedWorkerShowsWhatFailedAndLetsTheUserLeave) {
   EXPECT_FALSE(window.Get("Next_Btn").Enabled());
   EXPECT_TRUE(shortcuts.empty());
   EXPECT_EQ(form->PageIndex(), 5);
+
+  ASSERT_EQ(installEnds.size(), 1u);
+  EXPECT_EQ(installEnds[0]->cause, FailureCause::DiskFull);
 
   const std::size_t shown = window.messages().size();
   EXPECT_EQ(window.defaultButton(), "Cancel_Btn") << "Enter leaves too";

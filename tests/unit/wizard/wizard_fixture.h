@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ class WizardFixture : public ::testing::Test {
     };
     services.payloadCheck = payloadCheck;
     services.createShortcuts = [this](const std::string& folder) { shortcuts.push_back(folder); };
+    services.givenFolder = givenFolder;
+    services.startPageTicked = startPageTicked;
+    services.installEnded = [this](const std::optional<InstallFailure>& failure) {
+      installEnds.push_back(failure);
+    };
     form = std::make_unique<TSetupMain_Form>(window, std::move(services), language);
   }
 
@@ -63,7 +69,10 @@ class WizardFixture : public ::testing::Test {
   std::vector<std::string> startPages;
   PayloadCheck* payloadCheck = nullptr;  // set before Open() to make the wizard wait for one
   std::vector<std::string> shortcuts;
-  std::unique_ptr<TSetupMain_Form> form;  // last: goes before the window
+  std::string givenFolder;      // as the command line's /D= gives it, set before Open()
+  bool startPageTicked = true;  // false: as /NOSTARTPAGE, set before Open()
+  std::vector<std::optional<InstallFailure>> installEnds;  // each time the wizard was told
+  std::unique_ptr<TSetupMain_Form> form;                   // last: goes before the window
 };
 
 }  // namespace quenlo::wizard
