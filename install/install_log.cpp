@@ -1,7 +1,10 @@
 #include "install/install_log.h"
 
 #include <cstdio>
+#include <functional>
+#include <optional>
 
+#include "install/install_journal.h"
 #include "install/log_clock.h"
 
 namespace quenlo {
@@ -11,11 +14,16 @@ using platform::RegistryRoot;
 
 const char* Result(bool ok) { return ok ? "" : " (failed)"; }
 
-// Counts what goes into a file, and notes it once the file has taken its place.
+// Counts what goes into a file, and notes it once the file has taken its place (or, for a
+// temporary file that a rename puts in place later, hands its size to `committed`).
 class LoggedPendingFile final : public platform::PendingFile {
  public:
-  LoggedPendingFile(std::unique_ptr<platform::PendingFile> inner, std::string path, InstallLog& log)
-      : inner_(std::move(inner)), path_(std::move(path)), log_(log) {}
+  LoggedPendingFile(std::unique_ptr<platform::PendingFile> inner, std::string path, InstallLog& log,
+                    std::function<void(std::uint64_t)> committed = {})
+      : inner_(std::move(inner)),
+        path_(std::move(path)),
+        log_(log),
+        committed_(std::move(committed)) {}
   void Write(const void* data, std::size_t size) override {
     inner_->Write(data, size);
     bytes_ += size;
@@ -27,13 +35,18 @@ class LoggedPendingFile final : public platform::PendingFile {
       log_.Write("file not written: " + path_);
       throw;
     }
-    log_.Write("file written: " + path_ + " (" + std::to_string(bytes_) + " bytes)");
+    if (committed_) {
+      committed_(bytes_);
+    } else {
+      log_.Write("file written: " + path_ + " (" + std::to_string(bytes_) + " bytes)");
+    }
   }
 
  private:
   std::unique_ptr<platform::PendingFile> inner_;
   std::string path_;
   InstallLog& log_;
+  std::function<void(std::uint64_t)> committed_;
   std::uint64_t bytes_ = 0;
 };
 
@@ -59,6 +72,7 @@ class LoggedKey final : public platform::RegistryKey {
     log_.Write("registry value deleted: " + name_ + " " + Named(value) + Result(ok));
     return ok;
   }
+  bool Flush() override { return inner_->Flush(); }
 
  private:
   static std::string Named(const std::string& value) { return value.empty() ? "(default)" : value; }
@@ -142,9 +156,34 @@ std::unique_ptr<platform::PendingFile> LoggedFileSystem::BeginReplace(const std:
   return std::make_unique<LoggedPendingFile>(ForwardingFileSystem::BeginReplace(path), path, log_);
 }
 
+std::unique_ptr<platform::PendingFile> LoggedFileSystem::CreateNewFile(const std::string& path,
+                                                                       bool durable) {
+  // Written under a temporary name, the file is noted when a rename puts it in its place.
+  return std::make_unique<LoggedPendingFile>(ForwardingFileSystem::CreateNewFile(path, durable),
+                                             path, log_, [this, path](std::uint64_t bytes) {
+                                               const std::lock_guard lock(mutex_);
+                                               written_[path] = bytes;
+                                             });
+}
+
+void LoggedFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  ForwardingFileSystem::RenameFile(from, to);
+  std::optional<std::uint64_t> bytes;
+  {
+    const std::lock_guard lock(mutex_);
+    if (const auto found = written_.find(from); found != written_.end()) {
+      bytes = found->second;
+      written_.erase(found);
+    }
+  }
+  log_.Write(bytes ? "file written: " + to + " (" + std::to_string(*bytes) + " bytes)"
+                   : "file renamed: " + from + " -> " + to);
+}
+
 std::unique_ptr<platform::RegistryKey> LoggedRegistry::Open(RegistryRoot root,
                                                             const std::string& path, bool create) {
   std::unique_ptr<platform::RegistryKey> key = inner_.Open(root, path, create);
+  if (path == kJournalKey) return key;  // the install's own notes, not a change to the system
   if (!key) {
     if (create) log_.Write("registry key not created: " + LogKeyName(root, path));
     return key;

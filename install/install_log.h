@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -51,9 +52,14 @@ class LoggedFileSystem final : public platform::ForwardingFileSystem {
   bool RemoveFolder(const std::string& path) override;
   bool RemoveFileAtRestart(const std::string& path) override;
   std::unique_ptr<platform::PendingFile> BeginReplace(const std::string& path) override;
+  std::unique_ptr<platform::PendingFile> CreateNewFile(const std::string& path,
+                                                       bool durable) override;
+  void RenameFile(const std::string& from, const std::string& to) override;
 
  private:
   InstallLog& log_;
+  std::mutex mutex_;
+  std::map<std::string, std::uint64_t> written_;  // temporary files committed, not yet in place
 };
 
 // Notes every value written or deleted and every key deleted; reads are not noted.
