@@ -3,11 +3,8 @@
 namespace quenlo {
 namespace {
 
-constexpr const char* kMainKey = "Software\\Microsoft\\Internet Explorer\\Main";
-constexpr const char* kStartPageValue = "Start Page";
-
 std::unique_ptr<platform::RegistryKey> OpenMainKey(platform::Registry& registry) {
-  return registry.Open(platform::RegistryRoot::CurrentUser, kMainKey, /*create=*/false);
+  return registry.Open(platform::RegistryRoot::CurrentUser, kStartPageKey, /*create=*/false);
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 
 namespace quenlo {
 
+inline constexpr const char* kStartPageKey = "Software\\Microsoft\\Internet Explorer\\Main";
+inline constexpr const char* kStartPageValue = "Start Page";
+
 // What the start page was before the setup changed it.
 struct EarlierStartPage {
   bool restorable = false;             // the setup wrote its address over a string or nothing

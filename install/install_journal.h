@@ -42,6 +42,7 @@
 // the entries last first; running it again after it was cut off itself finishes it.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -146,9 +147,13 @@ class InstallJournal {
   std::vector<JournalEntry> entries() const;
   // Deletes the journal: the install has finished, or its undo is complete.
   void Remove();
+  // Runs `begin` the first time it is asked for, whichever thread asks; a second caller waits
+  // until it has run: what an install does before its first change (PrepareRecovery).
+  void BeginOnce(const std::function<void()>& begin) { std::call_once(begun_, begin); }
 
  private:
   platform::Registry& registry_;
+  std::once_flag begun_;
   mutable std::mutex mutex_;
   std::vector<JournalEntry> entries_;
   int batches_ = 0;

@@ -68,11 +68,13 @@ void NoteInstall(uninstall::UninstallRecord& record, platform::FileSystem& files
 
 void PrepareRecovery(platform::FileSystem& files, platform::Registry& registry,
                      InstallJournal& journal) {
-  try {
-    PrepareRecoveryAtRestart(files, registry, journal, files.ModulePath());
-  } catch (const IoError&) {  // the next start of the setup finishes a cut-off install all the same
-  } catch (const archive::ArchiveError&) {
-  }
+  journal.BeginOnce([&] {
+    try {
+      PrepareRecoveryAtRestart(files, registry, journal, files.ModulePath());
+    } catch (const IoError&) {  // the next start of the setup finishes a cut-off install too
+    } catch (const archive::ArchiveError&) {
+    }
+  });
 }
 
 void CompleteInstall(platform::FileSystem& files, platform::Registry& registry,
@@ -126,11 +128,9 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   // What the install changes is announced in the install journal before it is made, so that an
   // install cut off at any moment is given back by the next start of the setup.
   std::optional<InstallJournal> ownJournal;
-  if (platform.journal == nullptr) {
-    ownJournal.emplace(platform.registry);
-    PrepareRecovery(files, platform.registry, *ownJournal);
-  }
+  if (platform.journal == nullptr) ownJournal.emplace(platform.registry);
   InstallJournal& journal = platform.journal != nullptr ? *platform.journal : *ownJournal;
+  PrepareRecovery(files, platform.registry, journal);  // once, whoever changes something first
   bool createdInstallDir = false;
   if (!files.FolderExists(installDir)) {
     RunStep(InstallStep::Extract, [&] { journal.Append({JournalEntry::Folder(installDir)}); });

@@ -43,8 +43,9 @@ struct InstallPlatform {
   InstallJournal* journal = nullptr;
 };
 
-// The first change of an install: the copy of the setup program that the next start of Windows
-// runs should the install be cut off (PrepareRecoveryAtRestart); an install goes on without it.
+// The first change of an install, made once for its journal before any other, by whichever thread
+// comes first: the copy of the setup program that the next start of Windows runs should the
+// install be cut off (PrepareRecoveryAtRestart); an install goes on without it.
 void PrepareRecovery(platform::FileSystem& files, platform::Registry& registry,
                      InstallJournal& journal);
 

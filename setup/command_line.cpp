@@ -91,6 +91,8 @@ SetupCommandLine ParseCommandLine(std::string_view arguments) {
       line.noStartPage = true;
     } else if (text == kHelpSwitch) {
       line.help = true;
+    } else if (EqualsIgnoringCase(text, kRecoverSwitch)) {
+      line.recover = true;
     } else if (StartsWithSwitch(text, kLogSwitch)) {
       if (line.logFile) Fail(line, "/LOG= is given twice");
       line.logFile = text.substr(5);

@@ -8,6 +8,9 @@
 //   /NOSTARTPAGE   the start-page task starts unticked (with /S: the start page is not touched)
 //   /LOG=FILE      a UTF-8 log of the install
 //   /?             the usage
+//   /RECOVER       finish an install cut off half way, and nothing else: what the copy of the
+//                  setup registered to run at the next start of Windows is started with
+//                  (install/restart_recovery.h); not in the usage, no person types it
 //
 // The text is GBK, as everything inside the setup. No arguments at all: the wizard as always.
 #pragma once
@@ -24,11 +27,13 @@ inline constexpr const char* kFolderSwitch = "/D=";
 inline constexpr const char* kNoStartPageSwitch = "/NOSTARTPAGE";
 inline constexpr const char* kLogSwitch = "/LOG=";
 inline constexpr const char* kHelpSwitch = "/?";
+inline constexpr const char* kRecoverSwitch = "/RECOVER";
 
 struct SetupCommandLine {
   bool silent = false;
   bool noStartPage = false;
   bool help = false;
+  bool recover = false;
   std::optional<std::string> folder;   // /D=
   std::optional<std::string> logFile;  // /LOG=
   // Why the line is wrong (the first fault found); empty when it is right. /S counts all the

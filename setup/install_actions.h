@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "install/browser_start_page.h"
+#include "install/install_journal.h"
 #include "install/uninstall_record.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -22,12 +23,16 @@ class InstallActions {
 
   // Where the install sequence notes what it changes.
   uninstall::UninstallRecord& Record() { return record_; }
+  // The install's journal: these actions and the install sequence announce their changes in it,
+  // and RecordInstallation completes it.
+  InstallJournal& Journal() { return journal_; }
 
   void SetStartPage(const std::string& address);
   void RestoreStartPage(const std::string& address);
   void CreateShortcuts(const std::string& installDir);
-  // Writes the uninstall record and entry; `createdFolders` are the folders made before the
-  // sequence ran (outermost first). False when either could not be written.
+  // Writes the uninstall record and entry, then completes the install's journal;
+  // `createdFolders` are the folders made before the sequence ran (outermost first). False when
+  // the record or the entry could not be written.
   bool RecordInstallation(const std::vector<std::string>& createdFolders);
 
  private:
@@ -36,6 +41,7 @@ class InstallActions {
   platform::Shell& shell_;
   uninstall::UninstallRecord record_;
   EarlierStartPage earlierStartPage_;
+  InstallJournal journal_{registry_};
 };
 
 }  // namespace quenlo

@@ -39,7 +39,8 @@ quenlo::ExitCode RunWizard(const quenlo::SetupCommandLine& line, platform::FileS
   quenlo::SetupSession& session = quenlo::TheSession();
   const auto messageBoxes = quenlo::win32::MakeMessageBoxes();
   const auto clock = quenlo::win32::MakeClock();
-  quenlo::InstallPlatform install{files, registry, libraries, *clock, nullptr, &actions.Record()};
+  quenlo::InstallPlatform install{files,   registry,          libraries,         *clock,
+                                  nullptr, &actions.Record(), &actions.Journal()};
   // The setup file's payload is checked from the wizard's creation on, while the user reads the
   // first pages; the install and the start-page task wait for the verdict.
   std::optional<quenlo::PayloadCheck> payloadCheck;
@@ -141,7 +142,11 @@ quenlo::ExitCode RunSetup(const std::string& commandLine) {
 
   // An install that an earlier run left half done (a power cut, "End task") is given back before
   // anything else: before the question about an earlier installation, which it may have written.
-  quenlo::RecoverUnfinishedInstall(files, registry, libraries);
+  const quenlo::Recovery recovery = quenlo::RecoverUnfinishedInstall(files, registry, libraries);
+  if (line.recover) {  // started by the system at its start, after an install was cut off
+    return end(quenlo::kExitInstalled,
+               recovery == quenlo::Recovery::None ? "nothing to recover" : "recovered");
+  }
 
   quenlo::ExitCode code = quenlo::kExitInstalled;
   if (line.silent) {

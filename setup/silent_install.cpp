@@ -59,8 +59,9 @@ ExitCode RunSilentInstall(SetupSession& session, const SetupCommandLine& line,
   if (!line.noStartPage) platform.actions.SetStartPage(wizard::kNavigationSiteAddress);
 
   NoPauses noPauses;
-  const InstallPlatform install{files,  platform.registry,         platform.libraries, noPauses,
-                                &check, &platform.actions.Record()};
+  const InstallPlatform install{
+      files,  platform.registry,          platform.libraries,         noPauses,
+      &check, &platform.actions.Record(), &platform.actions.Journal()};
   try {
     RunInstallSequence(session, install, folder);
   } catch (const InstallStepError& error) {

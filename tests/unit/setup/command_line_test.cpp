@@ -57,6 +57,13 @@ TEST(SetupCommandLine, ReadsEachSwitchInAnyCaseAndOrder) {
   }
 }
 
+// The switch of the copy the system starts after a cut-off install, not in the usage.
+TEST(SetupCommandLine, ReadsTheRecoverySwitch) {
+  const SetupCommandLine line = ParseCommandLine("/recover");
+  EXPECT_TRUE(line.recover);
+  EXPECT_TRUE(line.error.empty());
+}
+
 TEST(SetupCommandLine, TheArgumentsStartAfterTheProgramName) {
   const struct {
     const char* commandLine;
