@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <set>
@@ -517,15 +518,26 @@ std::vector<fs::path> InstallLeftovers(const fs::path& folder) {
   return found;
 }
 
-// Ends the setup `driver` started at once, as "End task" or a power cut ends it, half way
-// through the extraction of the demo payload.
-void CutOffHalfWay(Driver& driver) {
+// Where an install is cut off: a status line the install shows while it is at that moment.
+struct CutMoment {
+  const char* what;
+  std::function<bool(const std::string&)> showing;
+};
+const CutMoment kHalfWayThroughTheExtraction{"the extraction half way", [](const std::string& s) {
+                                               return s.starts_with(kExtractingPrefix) &&
+                                                      s.find("bmp") != std::string::npos;
+                                             }};
+const CutMoment kDuringTheCodecs{"the codec registration", [](const std::string& s) {
+                                   return s.starts_with(kRegisteringPrefix);
+                                 }};
+const CutMoment kDuringTheFileTypes{"the file types",
+                                    [](const std::string& s) { return s == kRegisteringTypes; }};
+
+// Ends the setup `driver` started at once, as "End task" or a power cut ends it, at `moment`.
+void CutOff(Driver& driver, const CutMoment& moment) {
   driver.WaitState(
-      kStatus,
-      [](const WindowState& s) {
-        return s.text.starts_with(kExtractingPrefix) && s.text.find("bmp") != std::string::npos;
-      },
-      "the extraction half way", kInstallTimeout);
+      kStatus, [&](const WindowState& s) { return moment.showing(s.text); }, moment.what,
+      kInstallTimeout);
   const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, driver.ProcessId());
   ASSERT_NE(process, nullptr);
   TerminateProcess(process, 1);  // the setup this test started
@@ -541,7 +553,7 @@ constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersio
 // entry to run at the next start.
 void InstallationTest::ExpectNothingOfTheCutOffInstall(const fs::path& readme) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kJournalKey));
-  EXPECT_EQ(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"), "");
+  EXPECT_FALSE(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"));
   EXPECT_EQ(ReadAll(readme), "the user's own readme");
   std::vector<fs::path> left;
   for (const auto& entry : fs::recursive_directory_iterator(Native(kInstallDir))) {
@@ -555,28 +567,44 @@ void InstallationTest::ExpectNothingOfTheCutOffInstall(const fs::path& readme) {
     EXPECT_FALSE(fs::exists(fs::path(system) / entry.path().filename())) << entry.path().string();
   }
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QuenloBoFang"));
+  // No codec left registered, every file type as it was, the start page back.
+  for (const auto& [name, path] : AppFiles(payload_)) {
+    if (IsCodecLibrary(name)) {
+      EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + demo::ClsidForName(name)))
+          << GbkToUtf8(name);
+    }
+  }
+  EXPECT_EQ(ReadRegistryString("HKCR", ".avi", ""), kEarlierHandler);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Quenlo.avi"));
+  EXPECT_EQ(ReadRegistryString("HKCU", kStartPageKey, "Start Page"), "about:blank");
 }
 
-// The setup's process ended at once half way through the extraction: the next start of the
-// setup gives back what the cut-off run changed (its files, its system-folder copies, the user's
-// earlier file put back) before it asks anything, and then installs completely, with nothing of
-// the interrupted run left.
+// The setup's process ended at once, half way through the extraction, while it registered the
+// codecs, and while it registered the file types: each time the next start of the setup gives
+// back what the cut-off run changed (its files, its system-folder copies, the user's earlier file
+// put back, its codecs unregistered, the file types and the start page as they were) before it
+// asks anything; then it installs completely, with nothing of the interrupted runs left.
 TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStart) {
   const fs::path readme = Native(std::string(kInstallDir) + "\\Readme.txt");
   WriteAll(readme, "the user's own readme");
-  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
-  CutOffHalfWay(*driver_);
-  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kJournalKey)) << "cut off";
-  EXPECT_NE(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"), "");
+  SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
+  for (const CutMoment* moment :
+       {&kHalfWayThroughTheExtraction, &kDuringTheCodecs, &kDuringTheFileTypes}) {
+    SCOPED_TRACE(moment->what);
+    StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/true);
+    CutOff(*driver_, *moment);
+    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kJournalKey)) << "cut off";
+    EXPECT_TRUE(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"));
 
-  driver_ = std::make_unique<Driver>();
-  driver_->Start(setup_);
-  driver_->WaitWindow(kMainWindow);  // the recovery ran before the window
-  ExpectNothingOfTheCutOffInstall(readme);
-  driver_->Close(kMainWindow);
-  driver_->WaitMessageBox();
-  driver_->Answer(IDYES);  // leave the setup
-  driver_->WaitExit();
+    driver_ = std::make_unique<Driver>();
+    driver_->Start(setup_);
+    driver_->WaitWindow(kMainWindow);  // the recovery ran before the window
+    ExpectNothingOfTheCutOffInstall(readme);
+    driver_->Close(kMainWindow);
+    driver_->WaitMessageBox();
+    driver_->Answer(IDYES);  // leave the setup
+    driver_->WaitExit();
+  }
 
   StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
   FinishInstalling();
@@ -585,7 +613,7 @@ TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStart) {
   GetSystemDirectoryA(system, MAX_PATH);
   EXPECT_TRUE(InstallLeftovers(Native(kInstallDir)).empty());
   EXPECT_TRUE(InstallLeftovers(system).empty());
-  EXPECT_EQ(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"), "");
+  EXPECT_FALSE(ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery"));
 }
 
 // Cut off the same way, and nobody starts the setup again: the next start of Windows (Wine's
@@ -594,9 +622,11 @@ TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStart) {
 TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStartOfWindows) {
   const fs::path readme = Native(std::string(kInstallDir) + "\\Readme.txt");
   WriteAll(readme, "the user's own readme");
-  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/false);
-  CutOffHalfWay(*driver_);
-  const std::string recovery = ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery");
+  SetString(HKEY_CURRENT_USER, kStartPageKey, "Start Page", "about:blank");
+  StartInstalling(setup_, /*earlierCopy=*/false, kInstallDir, /*startPage=*/true);
+  CutOff(*driver_, kDuringTheCodecs);
+  const std::string recovery =
+      ReadRegistryString("HKLM", kRunOnceKey, "QuenloSetupRecovery").value_or("");
   ASSERT_NE(recovery, "") << "the install registered its recovery before its first change";
 
   const auto restart = [] {
@@ -604,8 +634,8 @@ TEST_F(InstallationTest, AnInstallCutOffIsGivenBackByTheNextStartOfWindows) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::wstring line = L"wineboot.exe -r";
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
     WaitForSingleObject(process.hProcess, 120000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
