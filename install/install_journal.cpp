@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/path.h"
+#include "base/percent_escape.h"
 #include "install/codec_registration.h"
 #include "install/folders.h"
 #include "install/restart_recovery.h"
@@ -21,7 +22,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kSeparator = '|';
 constexpr const char* kVersionValue = "Version";
 constexpr const char* kVersion = "1";
-constexpr const char* kHexDigits = "0123456789ABCDEF";
 
 std::string BatchName(int number) { return "Batch" + std::to_string(number); }
 
@@ -53,39 +53,10 @@ bool IsRegistryName(std::string_view name) {
   return !HoldsControlByte(name) && name.find(kSeparator) == std::string_view::npos;
 }
 
-std::string Escape(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == '%' || byte < 0x20 || byte == 0x7F) {
-      out += '%';
-      out += kHexDigits[byte >> 4];
-      out += kHexDigits[byte & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 std::string Unescape(std::string_view text) {
-  const auto hex = [](char c) {
-    const char* at = std::strchr(kHexDigits, c);
-    return c != '\0' && at != nullptr ? static_cast<int>(at - kHexDigits) : -1;
-  };
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size() || hex(text[i + 1]) < 0 || hex(text[i + 2]) < 0) {
-      throw JournalError("the install journal holds a broken escape");
-    }
-    out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
-    i += 2;
-  }
-  return out;
+  std::optional<std::string> plain = PercentUnescape(text);
+  if (!plain) throw JournalError("the install journal holds a broken escape");
+  return *plain;
 }
 
 constexpr std::pair<RegistryRoot, std::string_view> kRoots[] = {
@@ -178,7 +149,8 @@ std::string EncodeLine(const JournalEntry& entry) {
       return "key" + sep + std::string(RootName(entry.root)) + sep + entry.path;
     case Kind::Value:
       return "value" + sep + std::string(RootName(entry.root)) + sep + entry.path + sep +
-             entry.name + sep + (entry.before ? "text" + sep + Escape(*entry.before) : "absent");
+             entry.name + sep +
+             (entry.before ? "text" + sep + PercentEscape(*entry.before) : "absent");
     case Kind::Commit:
       break;
   }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/path.h"
+#include "base/percent_escape.h"
 
 namespace quenlo::uninstall {
 namespace {
@@ -23,23 +24,6 @@ std::string Hex8(std::uint32_t value) {
   return text;
 }
 
-// '%', control bytes and DEL as %XX; blanks too where `blanks` is set (a token, not a rest).
-std::string Escape(std::string_view text, bool blanks) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == '%' || byte < 0x20 || byte == 0x7F || (blanks && byte == ' ')) {
-      out += '%';
-      out += kHexDigits[byte >> 4];
-      out += kHexDigits[byte & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 [[noreturn]] void Damaged(const std::string& why) {
   throw RecordError(RecordError::Kind::Damaged, "the uninstall record is damaged: " + why);
 }
@@ -51,23 +35,9 @@ int HexValue(char c) {
 }
 
 std::string Unescape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte < 0x20 || byte == 0x7F) Damaged("a control byte stands unescaped");
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) Damaged("a cut-off escape");
-    const int high = HexValue(text[i + 1]);
-    const int low = HexValue(text[i + 2]);
-    if (high < 0 || low < 0) Damaged("an escape without two hex digits");
-    out += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return out;
+  std::optional<std::string> plain = PercentUnescape(text);
+  if (!plain) Damaged("a control byte stands unescaped, or an escape is broken");
+  return *plain;
 }
 
 std::uint32_t ParseHex8(std::string_view text) {
@@ -159,15 +129,16 @@ std::string EncodeRecord(const UninstallRecord& record) {
   };
   out.append(kSignature).append(kLineEnd);
   line("version", std::to_string(kRecordVersion));
-  line("install-folder", Escape(record.installFolder, false));
-  for (const std::string& folder : record.createdFolders) line("folder", Escape(folder, false));
+  line("install-folder", PercentEscape(record.installFolder, false));
+  for (const std::string& folder : record.createdFolders)
+    line("folder", PercentEscape(folder, false));
   for (const InstalledFile& file : record.files) {
-    line("file",
-         std::to_string(file.size) + " " + Hex8(file.adler32) + " " + Escape(file.path, false));
+    line("file", std::to_string(file.size) + " " + Hex8(file.adler32) + " " +
+                     PercentEscape(file.path, false));
   }
-  for (const std::string& codec : record.codecs) line("codec", Escape(codec, false));
+  for (const std::string& codec : record.codecs) line("codec", PercentEscape(codec, false));
   for (const ExtensionBefore& type : record.extensions) {
-    const std::string extension = Escape(type.extension, true);
+    const std::string extension = PercentEscape(type.extension, true);
     switch (type.state) {
       case ExtensionBefore::State::Absent:
         line("type", extension + " absent");
@@ -176,18 +147,18 @@ std::string EncodeRecord(const UninstallRecord& record) {
         line("type", extension + " none");
         break;
       case ExtensionBefore::State::Handler:
-        line("type", extension + " handler " + Escape(type.handler, false));
+        line("type", extension + " handler " + PercentEscape(type.handler, false));
         break;
     }
   }
   if (record.startPage) {
-    line("start-page", Escape(record.startPage->address, false));
+    line("start-page", PercentEscape(record.startPage->address, false));
     if (record.startPage->before) {
-      line("start-page-before", Escape(*record.startPage->before, false));
+      line("start-page-before", PercentEscape(*record.startPage->before, false));
     }
   }
-  for (const std::string& link : record.links) line("link", Escape(link, false));
-  if (!record.programGroup.empty()) line("group", Escape(record.programGroup, false));
+  for (const std::string& link : record.links) line("link", PercentEscape(link, false));
+  if (!record.programGroup.empty()) line("group", PercentEscape(record.programGroup, false));
   const std::uint32_t checksum = Crc32(out);
   out.append(kChecksumKeyword).append(Hex8(checksum)).append(kLineEnd);
   return out;

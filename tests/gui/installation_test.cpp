@@ -40,7 +40,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using demo::ReadRegistryString;
+using guitest::EnvPath;
 using guitest::InstallationRecord;
+using guitest::Native;
+using guitest::ReadAll;
+using guitest::WriteAll;
 using namespace guitest::wizard;
 
 constexpr const char* kStartPageKey = "Software\\Microsoft\\Internet Explorer\\Main";
@@ -59,23 +63,6 @@ constexpr const char* kUninstallQuestion =
 constexpr const char* kDamagedRecordNotice =
     "Quenlo播放 的卸载记录已损坏，无法卸载。计算机上没有做任何更改。";
 constexpr const char* kUninstalledNotice = "Quenlo播放 v2.0 Tesmar版 已从您的计算机中删除。";
-
-fs::path Native(const std::string& gbk) { return fs::path(GbkToWide(gbk)); }
-
-std::string EnvPath(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : guitest::WindowsPathForHost(value);
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const fs::path& path, const std::string& content) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
 
 void SetString(HKEY root, const std::string& key, const char* name, const std::string& text) {
   HKEY opened = nullptr;

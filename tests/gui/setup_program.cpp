@@ -99,4 +99,23 @@ void InstallationRecord::WriteAppPathNumber(DWORD value) {
   if (written != ERROR_SUCCESS) throw std::runtime_error("cannot write AppPath");
 }
 
+std::filesystem::path Native(const std::string& gbk) {
+  return std::filesystem::path(uidriver::GbkToWide(gbk));
+}
+
+std::string EnvPath(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : WindowsPathForHost(value);
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::filesystem::path& path, const std::string& content) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
 }  // namespace quenlo::guitest

@@ -18,6 +18,15 @@ std::filesystem::path SetupProgram();
 // A Windows path for a path as CMake gives it: "/a/b" becomes "Z:\a\b"; others stay unchanged.
 std::string WindowsPathForHost(const std::string& path);
 
+// A Windows path (GBK) as the file system's wide calls take it.
+std::filesystem::path Native(const std::string& gbk);
+// The path an environment variable names (WindowsPathForHost); "" when it is not set.
+std::string EnvPath(const char* name);
+// A file's whole content; "" when it cannot be read.
+std::string ReadAll(const std::filesystem::path& path);
+// Writes `content` as the whole file, creating its folders.
+void WriteAll(const std::filesystem::path& path, const std::string& content);
+
 // A copy of `program` at `copy` with an empty payload appended: only the image record's header
 // (no name, stored size = the length of the program), so the install has no file to write but
 // runs its whole sequence. Throws std::runtime_error when the copy cannot be written.

@@ -27,6 +27,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using demo::ReadRegistryString;
+using guitest::EnvPath;
+using guitest::Native;
+using guitest::ReadAll;
+using guitest::WriteAll;
 
 // A folder with a blank and characters GBK needs, below a folder that does not exist.
 constexpr const char* kInstallRoot = "C:\\静默";
@@ -37,18 +41,6 @@ constexpr const char* kAddress = "http://start.tesmar.example/?my";
 constexpr const char* kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuenloBoFang";
 constexpr Milliseconds kRunTimeout = 180000;
-
-fs::path Native(const std::string& gbk) { return fs::path(GbkToWide(gbk)); }
-
-std::string EnvPath(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : guitest::WindowsPathForHost(value);
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void SetStartPage(const char* address) {
   HKEY key = nullptr;
