@@ -9,6 +9,12 @@ void SetControlName(HWND window, const char* name) {
     SetPropW(window, kControlNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
 }
 
+std::string ControlName(HWND window) {
+  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(window, "QuenloName")));
+  char name[256] = "";
+  return atom != 0 ? std::string(name, GlobalGetAtomNameA(atom, name, sizeof name)) : "";
+}
+
 void ClearControlName(HWND window) {
   const auto atom =
       static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(RemovePropW(window, kControlNameProperty)));

@@ -7,11 +7,15 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace quenlo::win32 {
 
 inline constexpr const wchar_t* kControlNameProperty = L"QuenloName";
 
 void SetControlName(HWND window, const char* name);
+// The name `window` carries (read as another process reads it); "" when it carries none.
+std::string ControlName(HWND window);
 // Call from WM_NCDESTROY.
 void ClearControlName(HWND window);
 

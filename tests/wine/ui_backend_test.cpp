@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "platform/win32/control_names.h"
 #include "platform/win32/ui_backend.h"
 #include "platform/win32/ui_jpeg.h"
 #include "wizard/folder_checks.h"
@@ -43,11 +44,7 @@ Box PlaceOf(HWND hwnd) {
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-std::string NameOf(HWND hwnd) {
-  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "QuenloName")));
-  char name[256] = "";
-  return atom != 0 ? std::string(name, GlobalGetAtomNameA(atom, name, sizeof name)) : "";
-}
+std::string NameOf(HWND hwnd) { return win32::ControlName(hwnd); }
 
 std::string ClassOf(HWND hwnd) {
   char name[64] = "";

@@ -16,6 +16,7 @@
 #include "install/session.h"
 #include "platform/ui_scale.h"
 #include "platform/win32/backend.h"
+#include "platform/win32/control_names.h"
 #include "platform/win32/ui_backend.h"
 #include "wizard/main_form_layout.h"
 #include "wizard/page_builders.h"
@@ -30,11 +31,7 @@ int ExpectedDpi() {
   return value != nullptr && *value != '\0' ? std::atoi(value) : ui::kDesignDpi;
 }
 
-std::string NameOf(HWND hwnd) {
-  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "QuenloName")));
-  char name[256] = "";
-  return atom != 0 ? std::string(name, GlobalGetAtomNameA(atom, name, sizeof name)) : "";
-}
+std::string NameOf(HWND hwnd) { return win32::ControlName(hwnd); }
 
 std::string ClassOf(HWND hwnd) {
   char name[64] = "";
