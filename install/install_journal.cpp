@@ -354,7 +354,9 @@ bool UndoEntries(const UndoPlatform& platform, const std::vector<JournalEntry>& 
             complete = false;
             break;
           }
-          remove(entry->temporary);
+          // A file made in its place (a link the shell writes) has no temporary of its own: there
+          // the original is the path itself until it has been moved aside.
+          if (!EqualsIgnoringCase(entry->temporary, entry->path)) remove(entry->temporary);
           if (!done.insert(UpperCaseAscii(entry->path)).second) break;
           if (entry->kind == Kind::NewFile) {
             remove(entry->path);

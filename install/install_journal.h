@@ -20,7 +20,8 @@
 //   replace|<path>|<temporary>|<aside>
 //                                    the same where a file was: it is first renamed to <aside>
 //                                    (undo: <temporary> removed; where <aside> exists, <path>
-//                                    removed and <aside> renamed back to <path>)
+//                                    removed and <aside> renamed back to <path>). A file written
+//                                    in its place (a link) names <path> as its <temporary>
 //   codec|<path>                     a codec library about to be registered (undo: its
 //                                    DllUnregisterServer, contained and time-limited as the
 //                                    registration, where the file is there)

@@ -2,6 +2,8 @@
 
 #include "install/app_record.h"
 #include "install/folders.h"
+#include "install/install_journal.h"
+#include "install/install_sequence.h"
 #include "install/payload_check.h"
 #include "wizard/folder_checks.h"
 #include "wizard/long_texts.h"
@@ -49,6 +51,19 @@ ExitCode RunSilentInstall(SetupSession& session, const SetupCommandLine& line,
 
   std::vector<std::string> createdFolders;
   if (!files.FolderExists(folder)) {
+    // The folders made here are the install's first changes: announced like every other.
+    InstallJournal& journal = platform.actions.Journal();
+    PrepareRecovery(files, platform.registry, journal);
+    std::vector<JournalEntry> missing;
+    for (const std::string& on : FoldersOnTheWay(folder)) {
+      if (!files.FolderExists(on)) missing.push_back(JournalEntry::Folder(on));
+    }
+    try {
+      journal.Append(missing);
+    } catch (const IoError& error) {
+      note(std::string("install failed and was undone: ") + error.what());
+      return kExitInstallFailed;
+    }
     createdFolders = ForceFolders(files, folder);
     // Outside Program Files, only administrators may change what the setup creates.
     if (!IsInProgramFiles(platform.registry, folder)) {
