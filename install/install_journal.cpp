@@ -223,9 +223,17 @@ std::vector<JournalEntry> AnnounceRegistryWrites(platform::Registry& registry,
   return entries;
 }
 
-void InstallJournal::Append(const std::vector<JournalEntry>& batch) {
-  if (batch.empty()) return;
+void InstallJournal::AddToFirstBatch(std::vector<JournalEntry> entries) {
   std::lock_guard lock(mutex_);
+  beforeFirst_.insert(beforeFirst_.end(), entries.begin(), entries.end());
+}
+
+void InstallJournal::Append(const std::vector<JournalEntry>& announced) {
+  if (announced.empty()) return;
+  std::lock_guard lock(mutex_);
+  std::vector<JournalEntry> batch = std::move(beforeFirst_);
+  beforeFirst_.clear();
+  batch.insert(batch.end(), announced.begin(), announced.end());
   auto key = registry_.Open(platform::RegistryRoot::LocalMachine, kJournalKey, /*create=*/true);
   if (key && batches_ == 0) {
     // A journal left by an earlier run that could not be deleted is added to, never overwritten.
@@ -237,6 +245,7 @@ void InstallJournal::Append(const std::vector<JournalEntry>& batch) {
   if (!key || !key->WriteString(kVersionValue, kVersion) ||
       !key->WriteString(name, EncodeEntries(batch)) || !key->Flush()) {
     if (key) key->DeleteValue(name);  // a batch that may not be on the disk announces nothing
+    if (batches_ == 0) beforeFirst_.assign(batch.begin(), batch.end() - announced.size());
     throw IoError(
         "cannot write the install journal (HKEY_LOCAL_MACHINE\\" + std::string(kJournalKey) + ")",
         "", IoProblem::AccessDenied, 0);

@@ -144,6 +144,9 @@ class InstallJournal {
   // Writes `batch` after the batches before it and flushes it to the disk. Throws IoError when it
   // cannot: then none of its changes may be made.
   void Append(const std::vector<JournalEntry>& batch);
+  // Changes made before the journal began (the folders the wizard's folder page made): written
+  // with the first batch, so that an undo gives them back too. Nothing is written now.
+  void AddToFirstBatch(std::vector<JournalEntry> entries);
   // Every entry written so far, in order.
   std::vector<JournalEntry> entries() const;
   // Deletes the journal: the install has finished, or its undo is complete.
@@ -157,6 +160,7 @@ class InstallJournal {
   std::once_flag begun_;
   mutable std::mutex mutex_;
   std::vector<JournalEntry> entries_;
+  std::vector<JournalEntry> beforeFirst_;  // AddToFirstBatch
   int batches_ = 0;
 };
 

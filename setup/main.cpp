@@ -56,7 +56,14 @@ quenlo::ExitCode RunWizard(const quenlo::SetupCommandLine& line, platform::FileS
             session,
             files,
             registry,
-            [&session, &install] { quenlo::TInstallAndReg::Start(session, install); },
+            [&session, &install, &actions](const std::vector<std::string>& createdFolders) {
+              std::vector<quenlo::JournalEntry> made;
+              for (const std::string& folder : createdFolders) {
+                made.push_back(quenlo::JournalEntry::Folder(folder));
+              }
+              actions.Journal().AddToFirstBatch(std::move(made));
+              quenlo::TInstallAndReg::Start(session, install);
+            },
             [&actions](const std::string& address) { actions.SetStartPage(address); },
             [&actions](const std::string& address) { actions.RestoreStartPage(address); },
             [&actions](const std::string& installDir) { actions.CreateShortcuts(installDir); },

@@ -198,7 +198,7 @@ void TSetupMain_Form::ShowInstallingPage() {
   window_.SetDefaultButton("");  // nothing to press until the install has ended
   closeAllowed_ = false;
   installStarted_ = true;
-  if (services_.startWorker) services_.startWorker();
+  if (services_.startWorker) services_.startWorker(createdFolders_);
 }
 
 void TSetupMain_Form::Install_TTimer() {

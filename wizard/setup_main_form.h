@@ -28,8 +28,9 @@ struct WizardServices {
   SetupSession& session;
   platform::FileSystem& files;
   platform::Registry& registry;
-  // Starts the install worker on session.InstallDir; never waited for.
-  std::function<void()> startWorker{};
+  // Starts the install worker on session.InstallDir; never waited for. Given the folders the
+  // folder page made (outermost first): the install's journal counts them among its changes.
+  std::function<void(const std::vector<std::string>& createdFolders)> startWorker{};
   // The start-page task, run on the main thread once the setup file is known to be sound.
   std::function<void(const std::string& address)> setBrowserStartPage{};
   // Gives the start page back after an install that did not finish (only what the task set).

@@ -29,7 +29,7 @@ class WizardFixture : public ::testing::Test {
 
   void Open(std::int32_t language = kLanguageChinese) {
     WizardServices services{session, files, registry};
-    services.startWorker = [this] { ++workerStarts; };
+    services.startWorker = [this](const std::vector<std::string>&) { ++workerStarts; };
     services.setBrowserStartPage = [this](const std::string& address) {
       startPages.push_back(address);
     };
