@@ -40,11 +40,12 @@ void ChangeJournal::Announce(const std::vector<JournalEntry>& batch) {
   entries_.insert(entries_.end(), written.begin(), written.end());
 }
 
-std::string ChangeJournal::FreeName(const std::string& destination, const char* suffix) {
+std::string ChangeJournal::FreeName(const std::string& destination, const char* suffix,
+                                    bool looked) {
   std::string name;
   do {
     name = destination + ".~" + std::to_string(++nameCounter_) + suffix;
-  } while (inner_.FileExists(name));
+  } while (looked && inner_.FileExists(name));
   return name;
 }
 
@@ -59,9 +60,13 @@ void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
       announcedFolders_.insert(upper);
       batch.push_back(JournalEntry::Folder(folder));
     }
-    JournalEntry file = JournalEntry::NewFile(destination, FreeName(destination, ".new"));
+    // A temporary name is not looked at: one that is taken after all is found when the file
+    // is created, and replaced then (BeginReplace).
+    JournalEntry file =
+        JournalEntry::NewFile(destination, FreeName(destination, ".new", /*looked=*/false));
     if (inner_.FileExists(destination)) {
-      file = JournalEntry::ReplacedFile(destination, file.temporary, FreeName(destination, ".old"));
+      file = JournalEntry::ReplacedFile(destination, file.temporary,
+                                        FreeName(destination, ".old", /*looked=*/true));
     }
     planned_[UpperCaseAscii(destination)] = file;
     batch.push_back(std::move(file));
@@ -72,18 +77,30 @@ void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
 JournalEntry ChangeJournal::FileEntry(const std::string& destination,
                                       const std::string& temporary) {
   std::lock_guard lock(mutex_);
-  const bool exists = inner_.FileExists(destination);
   JournalEntry& entry = planned_[UpperCaseAscii(destination)];
-  // Begun: the planned temporary file, while it is free; committed: the one it was written to.
-  const bool planned =
-      !entry.path.empty() &&
-      (temporary.empty() ? !inner_.FileExists(entry.temporary) : entry.temporary == temporary);
-  if (planned && (entry.kind == Kind::ReplacedFile) == exists) return entry;
-  const std::string written = temporary.empty() ? FreeName(destination, ".new") : temporary;
-  entry = exists ? JournalEntry::ReplacedFile(destination, written, FreeName(destination, ".old"))
+  const bool planned = !entry.path.empty();
+  // Begun: the plan stands as it is (the commit looks again). Committed, or not planned: the
+  // entry must say what is there now.
+  if (planned && temporary.empty()) return entry;
+  const bool exists = inner_.FileExists(destination);
+  if (planned && entry.temporary == temporary && (entry.kind == Kind::ReplacedFile) == exists) {
+    return entry;
+  }
+  const std::string written =
+      temporary.empty() ? FreeName(destination, ".new", /*looked=*/true) : temporary;
+  entry = exists ? JournalEntry::ReplacedFile(destination, written,
+                                              FreeName(destination, ".old", /*looked=*/true))
                  : JournalEntry::NewFile(destination, written);
   Announce({entry});
   return entry;
+}
+
+JournalEntry ChangeJournal::AnotherTemporary(const std::string& destination) {
+  {
+    std::lock_guard lock(mutex_);
+    planned_.erase(UpperCaseAscii(destination));
+  }
+  return FileEntry(destination, {});
 }
 
 // A file being written through the journal: into a temporary file announced beforehand, then put
@@ -168,9 +185,16 @@ bool ChangeJournal::CreateFolder(const std::string& path) {
 
 std::unique_ptr<platform::PendingFile> ChangeJournal::BeginReplace(const std::string& path) {
   RefuseLinkedFolders(path);
-  const JournalEntry entry = FileEntry(path, {});
-  return std::make_unique<JournaledFile>(*this, path, entry.temporary,
-                                         entry.kind == Kind::ReplacedFile);
+  JournalEntry entry = FileEntry(path, {});
+  try {
+    return std::make_unique<JournaledFile>(*this, path, entry.temporary,
+                                           entry.kind == Kind::ReplacedFile);
+  } catch (const IoError&) {
+    if (!inner_.FileExists(entry.temporary)) throw;
+    entry = AnotherTemporary(path);  // the planned name was taken: a free one, announced first
+    return std::make_unique<JournaledFile>(*this, path, entry.temporary,
+                                           entry.kind == Kind::ReplacedFile);
+  }
 }
 
 bool ChangeJournal::Created(const std::string& folder) {

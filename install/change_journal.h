@@ -88,11 +88,15 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
   std::string LinkedFolderOnTheWay(const std::string& path);
   // Throws IoError (LinkedFolder) when LinkedFolderOnTheWay(path) names one.
   void RefuseLinkedFolders(const std::string& path);
-  // `destination` with a suffix no file has now and no announcement names: ".~7.new".
-  std::string FreeName(const std::string& destination, const char* suffix);
-  // The entry for writing `destination` as the disk stands now: the planned one while it still
-  // fits, else a new one announced first. Throws IoError.
+  // `destination` with a suffix no announcement names (".~7.new"); with `looked`, no file has it
+  // now either.
+  std::string FreeName(const std::string& destination, const char* suffix, bool looked);
+  // The entry for writing `destination` into `temporary` ("": the file is being begun): the
+  // planned one while it fits what is on the disk, else a new one announced first. Throws
+  // IoError.
   JournalEntry FileEntry(const std::string& destination, const std::string& temporary);
+  // A new entry for `destination` with a temporary name no file has, announced first.
+  JournalEntry AnotherTemporary(const std::string& destination);
   // Writes `batch` to the disk journal (when there is one) and notes it. Throws IoError.
   void Announce(const std::vector<JournalEntry>& batch);
 

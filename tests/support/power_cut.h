@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,18 +27,25 @@ namespace quenlo::testing {
 struct PowerCut {};
 
 // Counts the changes made through it; from the `cutAt`-th on, each throws PowerCut instead.
+// The extraction makes its changes on two threads (folders on one, files on the other).
 class Power {
  public:
   explicit Power(int cutAt) : cutAt_(cutAt) {}
+  // A fresh power supply between installs, while no thread makes changes.
+  Power& operator=(const Power& other) {
+    cutAt_ = other.cutAt_;
+    changes_ = other.changes_.load();
+    return *this;
+  }
   void Change() {
     if (++changes_ >= cutAt_) throw PowerCut{};
   }
-  int changes() const { return changes_; }
-  bool cut() const { return changes_ >= cutAt_; }
+  int changes() const { return changes_.load(); }
+  bool cut() const { return changes_.load() >= cutAt_; }
 
  private:
   int cutAt_;
-  int changes_ = 0;
+  std::atomic<int> changes_ = 0;
 };
 
 // A file being written. Once the power is cut, the process that wrote it is gone: what it had

@@ -186,6 +186,26 @@ TEST_F(InstallSequenceTest, AFailureAfterTheExtractionUndoesTheWholeInstall) {
   EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, kJournalKey));
 }
 
+// The journal's temporary names are not looked at beforehand: a file somebody left under such a
+// name is found when the file is created, kept, and another name is taken.
+TEST_F(InstallSequenceTest, ATemporaryNameTakenAlreadyIsLeftAlone) {
+  testing::SetupFileBuilder setup;
+  setup.Add("App\\Readme.txt", "read me");
+  WriteSetup(setup);
+  for (int n = 1; n <= 10; ++n) {
+    files.WriteFile("D:\\Player\\Readme.txt.~" + std::to_string(n) + ".new", "somebody's");
+  }
+
+  TInstallAndReg::Execute(session, platform);
+
+  EXPECT_TRUE(session.Status.InstallFinished());
+  EXPECT_EQ(files.ReadFile("D:\\Player\\Readme.txt"), "read me");
+  for (int n = 1; n <= 10; ++n) {
+    EXPECT_EQ(files.ReadFile("D:\\Player\\Readme.txt.~" + std::to_string(n) + ".new"),
+              "somebody's");
+  }
+}
+
 TEST_F(InstallSequenceTest, TheWorkerRunsOnAThreadOfItsOwn) {
   files.SetModulePath("C:\\Nowhere\\QuenloSetup.exe");
   clock.OnSleep({});  // the pauses are recorded on the worker's thread; don't watch them here
