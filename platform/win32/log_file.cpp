@@ -39,9 +39,8 @@ class Win32LogFile final : public platform::LogFile {
 
 std::unique_ptr<platform::LogFile> OpenLogFile(const std::string& path) {
   // Shared for reading, so a deployment tool can follow the log while the setup runs.
-  const HANDLE file =
-      CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32LogFile>(file);
 }
