@@ -2,11 +2,11 @@
 // and visible state, its own font, and the settings it is created with.
 //
 // A control is created hidden, given every setting of its ControlSpec, and shown last. Its place
-// and its font are those of the spec at the main window's density (ui_scale.h), made again when
-// the density changes (ApplyDpi). Its
-// window carries the control's name (control_names.h) and is subclassed, so the object learns
-// when Windows destroys it (with its parent or the main window): the object then keeps its
-// last state, frees its font and picture, and its setters only store values.
+// and its font are its ControlSpec's, scaled to the main window's density (ui_scale.h), and are
+// made again when the density changes (ApplyDpi). Its window carries the control's name
+// (control_names.h) and is subclassed, so the object learns when Windows destroys it (with its
+// parent or the main window): the object then keeps its last state, frees its font and picture,
+// and its setters only store values.
 //
 // Notifications (WM_COMMAND, WM_CTLCOLOR*) arrive at the parent's window; the parent (the main
 // window or a panel) passes them on through MainWindow::RouteChildMessage to OnCommand and
