@@ -45,6 +45,10 @@ std::string GetProgramFilesDir(platform::Registry& registry) {
   return CurrentVersionText(registry, "ProgramFilesDir");
 }
 
+std::string GetCommonFilesDir(platform::Registry& registry) {
+  return CurrentVersionText(registry, "CommonFilesDir");
+}
+
 bool IsInProgramFiles(platform::Registry& registry, const std::string& path) {
   for (const char* name : {"ProgramFilesDir", "ProgramW6432Dir"}) {
     if (IsInsideFolder(path, CurrentVersionText(registry, name))) return true;

@@ -20,6 +20,8 @@ std::vector<std::string> FoldersOnTheWay(const std::string& folder);
 
 // HKLM "Software\Microsoft\Windows\CurrentVersion" "ProgramFilesDir"; "" when unreadable.
 std::string GetProgramFilesDir(platform::Registry& registry);
+// The same key's "CommonFilesDir" (the Common Files folder in Program Files); "" when unreadable.
+std::string GetCommonFilesDir(platform::Registry& registry);
 
 // True when `path` lies in a Program Files folder of the system (the one of this program's kind,
 // "ProgramFilesDir", or on 64-bit Windows the other, "ProgramW6432Dir"), whose access list lets

@@ -214,8 +214,13 @@ std::vector<JournalEntry> AnnounceRegistryWrites(platform::Registry& registry,
         !values.insert({write.root, UpperCaseAscii(key), UpperCaseAscii(*write.value)}).second) {
       continue;
     }
-    const platform::RegistryValue held =
-        registry.Open(write.root, key, /*create=*/false)->Read(*write.value);
+    const auto opened = registry.Open(write.root, key, /*create=*/false);
+    if (!opened) {  // gone since it was seen: the write makes it anew
+      entries.push_back(JournalEntry::NewKey(write.root, key));
+      missing.insert({write.root, UpperCaseAscii(key)});
+      continue;
+    }
+    const platform::RegistryValue held = opened->Read(*write.value);
     if (held.kind == platform::RegistryValue::Kind::NotString) continue;
     entries.push_back(JournalEntry::Value(
         write.root, key, *write.value, held.IsString() ? std::optional(held.text) : std::nullopt));

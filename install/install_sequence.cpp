@@ -131,9 +131,27 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   if (platform.journal == nullptr) ownJournal.emplace(platform.registry);
   InstallJournal& journal = platform.journal != nullptr ? *platform.journal : *ownJournal;
   PrepareRecovery(files, platform.registry, journal);  // once, whoever changes something first
+  // A step that fails has the whole install undone from the journal, as the next start would
+  // undo it had the process been cut off; true when everything was given back.
+  const auto giveBack = [&] {
+    const bool complete =
+        UndoEntries({files, &platform.registry, &platform.libraries}, journal.entries());
+    RemoveRecoveryAtRestart(files, platform.registry);
+    journal.Remove();
+    return complete;
+  };
+  const auto failed = [&](InstallStep step, bool undone) {
+    InstallFailure failure = DescribeFailure(step, std::current_exception());
+    failure.undone = undone;
+    return InstallStepError(std::move(failure));
+  };
   bool createdInstallDir = false;
   if (!files.FolderExists(installDir)) {
-    RunStep(InstallStep::Extract, [&] { journal.Append({JournalEntry::Folder(installDir)}); });
+    try {
+      journal.Append({JournalEntry::Folder(installDir)});
+    } catch (...) {
+      throw failed(InstallStep::Extract, giveBack());
+    }
     createdInstallDir = files.CreateFolder(installDir);
   }
   // Outside Program Files nothing stops other users from changing what the install creates, the
@@ -147,33 +165,19 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
     ExtractPayload(session, files, platform.clock, installDir, extracted, &undone, &report,
                    restrict, &journal);
   } catch (...) {
-    InstallFailure failure = DescribeFailure(InstallStep::Extract, std::current_exception());
     // The pass has undone itself; the rest of the journal (the installation folder, the copy
     // for the restart) goes the same way.
-    failure.undone =
-        UndoEntries({files, &platform.registry, &platform.libraries}, journal.entries()) &&
-        undone && !(createdInstallDir && files.FolderExists(installDir));
-    RemoveRecoveryAtRestart(files, platform.registry);
-    journal.Remove();
-    throw InstallStepError(std::move(failure));
+    const bool complete = giveBack() && undone;
+    throw failed(InstallStep::Extract,
+                 complete && !(createdInstallDir && files.FolderExists(installDir)));
   }
-  // A step that fails from here on has the whole install undone from the journal, as the next
-  // start would undo it had the process been cut off.
-  const auto undoAll = [&](InstallStep step) {
-    InstallFailure failure = DescribeFailure(step, std::current_exception());
-    failure.undone =
-        UndoEntries({files, &platform.registry, &platform.libraries}, journal.entries());
-    RemoveRecoveryAtRestart(files, platform.registry);
-    journal.Remove();
-    return InstallStepError(std::move(failure));
-  };
   // Runs one step after announcing what it will change.
   const auto announcedStep = [&](InstallStep step, const auto& announce, const auto& run) {
     try {
       journal.Append(announce());
       run();
     } catch (...) {
-      throw undoAll(step);
+      throw failed(step, giveBack());
     }
   };
 

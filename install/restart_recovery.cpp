@@ -13,15 +13,6 @@ namespace {
 
 using platform::RegistryRoot;
 
-constexpr const char* kCurrentVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
-
-std::string CurrentVersionText(platform::Registry& registry, const char* name) {
-  const auto key = registry.Open(RegistryRoot::LocalMachine, kCurrentVersionKey, false);
-  if (!key) return {};
-  const platform::RegistryValue value = key->Read(name);
-  return value.IsString() ? value.text : std::string();
-}
-
 // The image record of the setup file: where the program itself ends.
 std::uint64_t ImageSize(ByteSource& source) {
   archive::ArchiveWalker walker(source);
@@ -34,7 +25,7 @@ std::uint64_t ImageSize(ByteSource& source) {
 }  // namespace
 
 std::string RecoveryProgramPath(platform::Registry& registry) {
-  std::string common = CurrentVersionText(registry, "CommonFilesDir");
+  std::string common = GetCommonFilesDir(registry);
   if (common.empty()) {
     const std::string programFiles = GetProgramFilesDir(registry);
     if (programFiles.empty()) return {};
