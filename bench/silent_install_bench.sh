@@ -13,7 +13,9 @@
 # besides (the check of its payload, 54 file types, the application record, the links, the
 # uninstall record). Each round installs with both into fresh folders, in alternating order; the
 # wall time of each run, from the start of the Wine process to its end, is taken, and the medians
-# and their ratio printed. Needs makensis (Debian's nsis) and 32-bit Wine.
+# and their ratio printed. Needs makensis (Debian's nsis) and Wine: a 32-bit setup runs beside a
+# 32-bit NSIS setup in a 32-bit prefix (the product), an x86-64 one beside an amd64 NSIS setup in
+# a 64-bit prefix (for machines that run only 64-bit Wine).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 setup=$(realpath "$1")
@@ -22,9 +24,16 @@ rounds=${3:-5}
 command -v makensis >/dev/null || { echo "makensis is missing (apt-get install nsis)" >&2; exit 2; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-silent-bench.XXXXXX")
-export WINEPREFIX=$here/build/win32/wine-bench-silent WINEARCH=win32 WINEDEBUG=-all
+# The PE machine field of the setup: 014c i386, 8664 x86-64.
+pe_offset=$(od -An -tu4 -j60 -N4 "$setup" | tr -d ' ')
+case "$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$setup" | tr -d ' ')" in
+  014c) arch=win32 wine=/usr/lib/wine/wine nsis_target=x86-unicode ;;
+  8664) arch=win64 wine=/usr/lib/wine/wine64 nsis_target=amd64-unicode ;;
+  *) echo "$setup is not a Windows i386 or x86-64 program" >&2; exit 2 ;;
+esac
+"$wine" --version >/dev/null 2>&1 || { echo "this machine cannot run $wine" >&2; exit 2; }
+export WINEPREFIX=$here/build/$arch/wine-bench-silent WINEARCH=$arch WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-wine=/usr/lib/wine/wine
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$work"
@@ -36,6 +45,7 @@ script=$work/bench.nsi
 win() { printf '%s' "$1" | tr / '\\'; }
 {
   echo 'Unicode true'
+  echo "Target $nsis_target"
   echo 'Name "Quenlo bench"'
   echo "OutFile \"$work/nsis-setup.exe\""
   echo 'InstallDir "C:\nsis-bench"'

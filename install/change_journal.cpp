@@ -11,6 +11,23 @@ namespace quenlo {
 
 using Kind = JournalEntry::Kind;
 
+namespace {
+
+// A folder as the plan compares them: upper-cased, with one trailing backslash.
+std::string FolderKey(const std::string& folder) {
+  return UpperCaseAscii(EnsureTrailingBackslash(folder));
+}
+
+}  // namespace
+
+bool IsTemporaryName(std::string_view path) {
+  if (!path.ends_with(".new") && !path.ends_with(".old")) return false;
+  const std::size_t mark = path.rfind(".~");
+  if (mark == std::string_view::npos || mark + 2 >= path.size() - 4) return false;
+  const std::string_view number = path.substr(mark + 2, path.size() - 4 - (mark + 2));
+  return number.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 ChangeJournal::ChangeJournal(platform::FileSystem& files, std::string guardedFolder,
                              bool restrictWhatItCreates, InstallJournal* disk)
     : ForwardingFileSystem(files),
@@ -51,6 +68,14 @@ std::string ChangeJournal::FreeName(const std::string& destination, const char* 
 
 void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
   std::lock_guard lock(mutex_);
+  // The folders the install made (announced before this pass, or by it) are the install's own:
+  // inside Program Files, or given the administrators' access list.
+  std::set<std::string> ownFolders;
+  if (disk_ != nullptr) {
+    for (const JournalEntry& entry : disk_->entries()) {
+      if (entry.kind == Kind::Folder) ownFolders.insert(FolderKey(entry.path));
+    }
+  }
   std::vector<JournalEntry> batch;
   for (const std::string& destination : destinations) {
     // The folders ForceFolders will create on the way, outermost first.
@@ -58,15 +83,23 @@ void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
       const std::string upper = UpperCaseAscii(folder);
       if (announcedFolders_.contains(upper) || inner_.FolderExists(folder)) continue;
       announcedFolders_.insert(upper);
+      ownFolders.insert(FolderKey(folder));
       batch.push_back(JournalEntry::Folder(folder));
     }
-    // A temporary name is not looked at: one that is taken after all is found when the file
-    // is created, and replaced then (BeginReplace).
-    JournalEntry file =
-        JournalEntry::NewFile(destination, FreeName(destination, ".new", /*looked=*/false));
+    JournalEntry file;
     if (inner_.FileExists(destination)) {
-      file = JournalEntry::ReplacedFile(destination, file.temporary,
+      // A temporary name is not looked at: one that is taken after all is found when the file
+      // is created, and replaced then (BeginReplace).
+      file = JournalEntry::ReplacedFile(destination, FreeName(destination, ".new", false),
                                         FreeName(destination, ".old", /*looked=*/true));
+    } else if (!restrict_ || ownFolders.contains(FolderKey(FolderPart(destination)))) {
+      // A new file in a folder nobody but administrators may change is written in its place:
+      // nothing was there to protect, the undo removes it all the same, and it saves a rename
+      // and two looks at the disk a file. (Elsewhere a link made on the way while it is
+      // written could leave it, under its real name, wherever the link points.)
+      file = JournalEntry::NewFile(destination, destination);
+    } else {
+      file = JournalEntry::NewFile(destination, FreeName(destination, ".new", /*looked=*/false));
     }
     planned_[UpperCaseAscii(destination)] = file;
     batch.push_back(std::move(file));
@@ -121,6 +154,7 @@ class ChangeJournal::JournaledFile final : public platform::PendingFile {
   void Commit() override {
     file_->Commit();
     file_.reset();
+    if (temporary_ == destination_) return;  // written in its place
     // The disk may have changed since the file was begun: the entry says what is there now.
     const JournalEntry entry = journal_.FileEntry(destination_, temporary_);
     try {

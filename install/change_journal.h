@@ -40,12 +40,17 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "install/install_journal.h"
 #include "platform/forwarding_file_system.h"
 
 namespace quenlo {
+
+// True for a name the journal gives a file on its way into or out of its place: the destination
+// followed by ".~N.new" or ".~N.old".
+bool IsTemporaryName(std::string_view path);
 
 class ChangeJournal final : public platform::ForwardingFileSystem {
  public:

@@ -184,7 +184,7 @@ std::string MapRecordName(const std::string& name, const std::string& installRoo
 void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform::Clock& clock,
                     const std::string& installDir, ExtractedFiles& extracted, bool* undone,
                     ExtractionReport* report, bool restrictWhatItCreates,
-                    InstallJournal* installJournal) {
+                    InstallJournal* installJournal, ExtractionObserver* observer) {
   StatusChannel& status = session.Status;
   const std::string installRoot = EnsureTrailingBackslash(installDir);
   const std::string systemRoot = EnsureTrailingBackslash(files.SystemFolder());
@@ -196,19 +196,26 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform
   // The inflater works ahead on a thread of its own, bounded by the writer's queue, while this
   // thread reports each record it has passed and makes the pauses: the work hides behind them.
   ChangeJournal journal(files, installRoot, restrictWhatItCreates, installJournal);
-  if (installJournal != nullptr) {
+  if (installJournal != nullptr || observer != nullptr) {
+    std::vector<std::string> planned;
     try {
-      journal.Plan(
-          PlannedDestinations(files, *files.OpenForReading(setupFile), installRoot, systemRoot));
+      planned =
+          PlannedDestinations(files, *files.OpenForReading(setupFile), installRoot, systemRoot);
+      if (installJournal != nullptr) journal.Plan(planned);
     } catch (...) {
       if (undone != nullptr) *undone = true;  // nothing was changed
       throw;
     }
+    if (observer != nullptr) observer->Planned(planned);
   }
   std::exception_ptr failure;
   std::vector<ExtractionReport::File> writtenFiles;
   {
     WriteBehind writer(journal);
+    if (observer != nullptr) {
+      writer.OnCommitted(
+          [observer](const std::string& destination) { observer->InPlace(destination); });
+    }
     RecordFeed feed;
     std::thread inflater(
         [&] { RunInflater(journal, setupFile, installRoot, systemRoot, writer, feed); });
@@ -231,6 +238,7 @@ void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform
     }
   }
   if (failure) {
+    if (observer != nullptr) observer->BeforeUndo();
     const bool complete = journal.RollBack();
     if (undone != nullptr) *undone = complete;
     std::rethrow_exception(failure);

@@ -47,6 +47,18 @@ struct ExtractionReport {
   std::vector<std::string> createdFolders;  // outermost first
 };
 
+// Follows a pass from beside it (the codec registration that goes on during the extraction).
+class ExtractionObserver {
+ public:
+  virtual ~ExtractionObserver() = default;
+  // The files the pass will write, in order, once announced and before the first is written.
+  virtual void Planned(const std::vector<std::string>& destinations) = 0;
+  // A file is in its place; called on the writer's thread.
+  virtual void InPlace(const std::string& destination) = 0;
+  // The pass has failed and is about to be undone; its files are still in their places.
+  virtual void BeforeUndo() noexcept = 0;
+};
+
 // Runs the whole pass. Throws archive::ArchiveError for a broken archive (including a name that
 // would leave its folder or a stream that does not inflate) and IoError when the setup
 // file cannot be read or a destination cannot be written or replaced; the pass is undone then.
@@ -56,9 +68,11 @@ struct ExtractionReport {
 // With a `journal`, every folder and file the pass will make is announced in it in one batch
 // before the first is made, and the files it replaces stay aside until the install is complete
 // (the install deletes them: DeleteMovedAside); without one, they go when the pass ends well.
+// An `observer` hears of the plan, of each file put in place, and of a failure before its undo.
 void ExtractPayload(SetupSession& session, platform::FileSystem& files, platform::Clock& clock,
                     const std::string& installDir, ExtractedFiles& extracted,
                     bool* undone = nullptr, ExtractionReport* report = nullptr,
-                    bool restrictWhatItCreates = false, InstallJournal* journal = nullptr);
+                    bool restrictWhatItCreates = false, InstallJournal* journal = nullptr,
+                    ExtractionObserver* observer = nullptr);
 
 }  // namespace quenlo

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "install/change_journal.h"
 #include "install/install_journal.h"
 #include "install/log_clock.h"
 
@@ -158,9 +159,13 @@ std::unique_ptr<platform::PendingFile> LoggedFileSystem::BeginReplace(const std:
 
 std::unique_ptr<platform::PendingFile> LoggedFileSystem::CreateNewFile(const std::string& path,
                                                                        bool durable) {
-  // Written under a temporary name, the file is noted when a rename puts it in its place.
-  return std::make_unique<LoggedPendingFile>(ForwardingFileSystem::CreateNewFile(path, durable),
-                                             path, log_, [this, path](std::uint64_t bytes) {
+  auto file = ForwardingFileSystem::CreateNewFile(path, durable);
+  // A file written in its place is noted when it is complete; one written under a temporary
+  // name when a rename puts it in its place.
+  if (!IsTemporaryName(path))
+    return std::make_unique<LoggedPendingFile>(std::move(file), path, log_);
+  return std::make_unique<LoggedPendingFile>(std::move(file), path, log_,
+                                             [this, path](std::uint64_t bytes) {
                                                const std::lock_guard lock(mutex_);
                                                written_[path] = bytes;
                                              });

@@ -7,6 +7,7 @@
 #include "base/path.h"
 #include "install/app_record.h"
 #include "install/codec_registration.h"
+#include "install/early_codec_registration.h"
 #include "install/extraction.h"
 #include "install/file_types.h"
 #include "install/folders.h"
@@ -161,9 +162,13 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
   ExtractedFiles extracted;
   ExtractionReport report;
   bool undone = false;
+  std::optional<EarlyCodecRegistration> earlyCodecs;
+  if (platform.registerCodecsEarly) {
+    earlyCodecs.emplace(platform.libraries, journal, files.SystemFolder());
+  }
   try {
     ExtractPayload(session, files, platform.clock, installDir, extracted, &undone, &report,
-                   restrict, &journal);
+                   restrict, &journal, earlyCodecs ? &*earlyCodecs : nullptr);
   } catch (...) {
     // The pass has undone itself; the rest of the journal (the installation folder, the copy
     // for the restart) goes the same way.
@@ -183,16 +188,26 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
 
   std::vector<std::string> codecs;
   std::vector<uninstall::ExtensionBefore> types;
-  announcedStep(
-      InstallStep::RegisterCodecs,
-      [&] {
-        std::vector<JournalEntry> batch;
-        for (const std::string& path : extracted.paths()) {
-          if (IsCodecLibrary(path)) batch.push_back(JournalEntry::Codec(path));
-        }
-        return batch;
-      },
-      [&] { RegisterCodecs(session, platform.clock, platform.libraries, extracted, &codecs); });
+  if (earlyCodecs) {
+    // Announced folder by folder as they were registered.
+    announcedStep(
+        InstallStep::RegisterCodecs, [] { return std::vector<JournalEntry>{}; },
+        [&] {
+          codecs = earlyCodecs->Finish(extracted);
+          session.Status.PublishStatus(kCodecsDone);
+        });
+  } else {
+    announcedStep(
+        InstallStep::RegisterCodecs,
+        [&] {
+          std::vector<JournalEntry> batch;
+          for (const std::string& path : extracted.paths()) {
+            if (IsCodecLibrary(path)) batch.push_back(JournalEntry::Codec(path));
+          }
+          return batch;
+        },
+        [&] { RegisterCodecs(session, platform.clock, platform.libraries, extracted, &codecs); });
+  }
   announcedStep(
       InstallStep::RegisterFileTypes,
       [&] { return AnnounceRegistryWrites(platform.registry, FileTypeWrites(session)); },

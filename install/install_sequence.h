@@ -41,6 +41,10 @@ struct InstallPlatform {
   // the worker: the start page) and completes after the steps of its own (CompleteInstall); none:
   // the sequence keeps a journal of its own from its first change to its last.
   InstallJournal* journal = nullptr;
+  // With no one watching (no pauses, no lines read): the codecs are registered while the
+  // extraction goes on, each once its folder and the system folder's files are in place
+  // (EarlyCodecRegistration), instead of one by one after it.
+  bool registerCodecsEarly = false;
 };
 
 // The first change of an install, made once for its journal before any other, by whichever thread

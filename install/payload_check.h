@@ -1,7 +1,8 @@
 // The check of the running setup file's payload, made before the install changes anything.
 //
 // A damaged download must change nothing on the system. PayloadCheck therefore reads the whole
-// payload once, on a thread of its own that starts with the wizard, while the user reads the first
+// payload once, on threads of its own (one a core: every record is a stream of its own) that
+// start with the wizard, while the user reads the first
 // pages: the chain of records, every name, every stream inflated to its end with its Adler-32
 // compared. These are exactly the checks the extraction makes (CheckRecordName and
 // InflateRecordInto serve both), so a payload that passes cannot fail the extraction except by a
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "archive/archive_reader.h"
@@ -54,7 +56,13 @@ class PayloadCheck {
   const Verdict& Wait();
 
  private:
+  // At most this many threads inflate at once: the records are independent streams.
+  static constexpr unsigned kMaxCheckThreads = 4;
+
   void Run(platform::FileSystem& files);
+  // Checks every record of the setup file; a record's fault goes into verdict.fault, a check
+  // that is stopped or cannot read the file throws.
+  void CheckRecords(platform::FileSystem& files, const std::string& setupFile, Verdict& verdict);
 
   std::atomic<bool> stop_{false};
   std::atomic<bool> done_{false};

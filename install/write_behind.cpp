@@ -5,6 +5,10 @@ namespace {
 
 constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr std::size_t kSpareChunks = 1;
+// The thresholds of the wake-ups: the writer once half the queue is full, the worker once the
+// queue is half empty.
+constexpr std::size_t kWakeWriterBytes = WriteBehind::kMaxQueuedBytes / 2;
+constexpr std::size_t kWakeWorkerBytes = WriteBehind::kMaxQueuedBytes / 2;
 
 }  // namespace
 
@@ -34,6 +38,8 @@ void WriteBehind::ThrowIfFailed() {
 template <typename Ready>
 void WriteBehind::WorkerWait(std::unique_lock<std::mutex>& lock, Ready ready) {
   if (ready()) return;
+  // What the worker waits for needs the writer: it is woken for what waits in the queue.
+  if (writerWaiting_ && !queue_.empty()) writerWake_.notify_one();
   workerWaiting_ = true;
   workerWake_.wait(lock, ready);
   workerWaiting_ = false;
@@ -46,8 +52,12 @@ void WriteBehind::Push(Task task) {
       lock, [&] { return error_ || queuedBytes_ == 0 || queuedBytes_ + bytes <= kMaxQueuedBytes; });
   ThrowIfFailed();
   queuedBytes_ += bytes;
+  // A waiting writer is woken for a file's end or a batch of data, not for each chunk: a wake-up
+  // costs a call into the system on each side (under Wine a round trip to its server each).
+  const bool worthWaking = task.kind == Task::Kind::Commit || task.kind == Task::Kind::Stop ||
+                           task.kind == Task::Kind::Abandon || queuedBytes_ >= kWakeWriterBytes;
   queue_.push_back(std::move(task));
-  const bool wake = writerWaiting_;
+  const bool wake = writerWaiting_ && worthWaking;
   lock.unlock();
   if (wake) writerWake_.notify_one();
 }
@@ -161,22 +171,24 @@ bool WriteBehind::Perform(Task& task) {
   } else {
     pending_.reset();
   }
+  const bool committed =
+      task.kind == Task::Kind::Commit && !failure && !failedBefore && !task.destination.empty();
+  if (committed && onCommitted_) onCommitted_(task.destination);
   bool wake;
   {
     std::lock_guard lock(mutex_);
     const std::size_t written = task.data.size();
     queuedBytes_ -= written;
     if (failure && !error_) error_ = failure;
-    if (task.kind == Task::Kind::Commit && !failure && !failedBefore && !task.destination.empty()) {
-      committed_.push_back(task.destination);
-    }
+    if (committed) committed_.push_back(task.destination);
     // The chunk's memory serves again. A few spares are enough for the worker, which takes one
     // per chunk it fills: more would only keep memory once the queue has drained.
     if (task.kind == Task::Kind::Data && spare_.size() < kSpareChunks) {
       task.data.clear();
       spare_.push_back(std::move(task.data));
     }
-    wake = workerWaiting_ && (written != 0 || failure);
+    // A worker waiting for room is woken once there is room for several chunks.
+    wake = workerWaiting_ && ((written != 0 && queuedBytes_ <= kWakeWorkerBytes) || failure);
   }
   if (wake) workerWake_.notify_one();
   // Its bytes no longer count against the queue, so its memory goes now, not with the batch.

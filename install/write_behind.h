@@ -31,7 +31,7 @@ namespace quenlo {
 class WriteBehind final : public ByteSink {
  public:
   // At most this many bytes of file data wait in the queue.
-  static constexpr std::size_t kMaxQueuedBytes = 256u << 10;
+  static constexpr std::size_t kMaxQueuedBytes = 1u << 20;
   // Starts the complete replacement of a destination; throws IoError.
   using FileOpener =
       std::function<std::unique_ptr<platform::PendingFile>(const std::string& destination)>;
@@ -60,6 +60,11 @@ class WriteBehind final : public ByteSink {
 
   // The destinations put in place so far, in order. Complete after Drain().
   std::vector<std::string> Committed();
+  // Called on the writer's thread with each destination once it is in its place. Set before the
+  // first file.
+  void OnCommitted(std::function<void(const std::string& destination)> committed) {
+    onCommitted_ = std::move(committed);
+  }
 
  private:
   struct Task {
@@ -81,6 +86,7 @@ class WriteBehind final : public ByteSink {
   void Apply(Task& task);
 
   FileOpener open_;
+  std::function<void(const std::string&)> onCommitted_;
   std::vector<unsigned char> chunk_;  // the worker's data not handed over yet
 
   // Handing over costs a wake-up only when the other side sleeps: the writer takes every queued

@@ -74,9 +74,14 @@ ExitCode RunSilentInstall(SetupSession& session, const SetupCommandLine& line,
   if (!line.noStartPage) platform.actions.SetStartPage(wizard::kNavigationSiteAddress);
 
   NoPauses noPauses;
-  const InstallPlatform install{
-      files,  platform.registry,          platform.libraries,         noPauses,
-      &check, &platform.actions.Record(), &platform.actions.Journal()};
+  const InstallPlatform install{files,
+                                platform.registry,
+                                platform.libraries,
+                                noPauses,
+                                &check,
+                                &platform.actions.Record(),
+                                &platform.actions.Journal(),
+                                /*registerCodecsEarly=*/true};
   try {
     RunInstallSequence(session, install, folder);
   } catch (const InstallStepError& error) {

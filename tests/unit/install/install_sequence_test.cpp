@@ -87,9 +87,8 @@ TEST_F(InstallSequenceTest, WhatItCreatesOutsideProgramFilesOnlyAdministratorsMa
     bool existsBefore;
     std::vector<std::string> restricted;
   } cases[] = {
-      {"D:\\Player",
-       false,
-       {"D:\\Player", "D:\\Player\\Codec", "D:\\Player\\QuenloMediaPlayer.exe"}},
+      // A file new in a folder the install made inherits the folder's list.
+      {"D:\\Player", false, {"D:\\Player", "D:\\Player\\Codec"}},
       {"D:\\Apps", true, {"D:\\Apps\\Codec", "D:\\Apps\\QuenloMediaPlayer.exe"}},
       {"D:\\Program Files\\Player", false, {}},
   };

@@ -30,6 +30,16 @@ TEST(PayloadCheck, FindsWhatTheExtractionWouldFailAtAndWritesNothing) {
   const std::string sound = SetupFileBuilder().Add("App\\a.dll", "a").Add("Exe\\b.dll", "b").str();
   std::string truncated = sound;
   truncated.erase(truncated.size() / 2, 10);  // the chain no longer adds up
+  // Reading order is the last record first: of two damaged streams, the later one in the file is
+  // met first, however the streams are shared out among the check's threads, and although the
+  // other is found long before the end of its large stream.
+  std::vector<unsigned char> largeBadChecksum =
+      archive::CompressRecord(std::vector<unsigned char>(16u << 20, 'y'));
+  largeBadChecksum.back() ^= 0xFF;
+  SetupFileBuilder twoDamaged;
+  twoDamaged.AddStored("App\\first.dll", badChecksum);
+  for (int i = 0; i < 40; ++i) twoDamaged.Add("App\\f" + std::to_string(i) + ".dll", "content");
+  twoDamaged.AddStored("App\\last.dll", largeBadChecksum);
   const Case cases[] = {
       {"a sound payload", sound, true, ""},
       {"a stream whose Adler-32 is wrong",
@@ -38,6 +48,7 @@ TEST(PayloadCheck, FindsWhatTheExtractionWouldFailAtAndWritesNothing) {
       {"a name that would leave its folder",
        SetupFileBuilder().Add("App\\..\\evil.dll", "evil").str(), false, "App\\..\\evil.dll"},
       {"a broken chain", truncated, false, std::nullopt},
+      {"two damaged streams", twoDamaged.str(), false, "App\\last.dll"},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.what);
