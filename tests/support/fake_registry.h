@@ -2,8 +2,10 @@
 // type, and a key can be marked as refusing access.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -42,6 +44,7 @@ class FakeRegistry final : public platform::Registry {
 
   // Every key and value as text ("HKLM\PATH" -> name -> data), to compare whole states.
   std::map<std::string, std::map<std::string, std::string>> Snapshot() const {
+    const std::lock_guard lock(mutex_);
     std::map<std::string, std::map<std::string, std::string>> snapshot;
     for (const auto& [id, values] : keys_) {
       auto& key = snapshot[std::to_string(static_cast<std::uint32_t>(id.first)) + "\\" + id.second];
@@ -59,10 +62,12 @@ class FakeRegistry final : public platform::Registry {
   using Values = std::map<std::string, StoredValue>;             // name upper-cased
   static KeyId Id(platform::RegistryRoot root, const std::string& path);
 
+  // The install's threads share the registry (the journal's announcements, the registry steps).
+  mutable std::recursive_mutex mutex_;
   std::map<KeyId, Values> keys_;
   std::set<KeyId> denied_;
-  bool failWrites_ = false;
-  int openKeys_ = 0;
+  std::atomic<bool> failWrites_ = false;
+  std::atomic<int> openKeys_ = 0;
 };
 
 }  // namespace quenlo::testing
