@@ -1,8 +1,14 @@
 #include "tools/quenlo-pack/extract.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
+#include <vector>
 
-#include "install/write_behind.h"
 #include "platform/text_encoding.h"
 #include "tools/quenlo-pack/file_io.h"
 #include "tools/quenlo-pack/inspect.h"
@@ -15,6 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 using archive::PayloadRecord;
 using platform::NativeNameToConsole;
+
+// Threads that inflate at once, at most.
+constexpr unsigned kMaxThreads = 4;
 
 // Creates the folders of one destination, refusing to pass through anything but real folders.
 class FolderMaker {
@@ -53,26 +62,126 @@ fs::path PrepareDestination(const fs::path& to, const PayloadRecord& record, Fol
   return path;
 }
 
-// A destination as the writer thread is handed it: the path's UTF-8 form, which holds every name
-// on every system.
-std::string WriterKey(const fs::path& path) {
-  const std::u8string utf8 = path.u8string();
-  return std::string(utf8.begin(), utf8.end());
-}
-
-fs::path FromWriterKey(const std::string& key) {
-  return fs::path(std::u8string(key.begin(), key.end()));
-}
-
-// quenlo-pack's replacing file as the writer thread takes its files.
-class PendingReplacement final : public platform::PendingFile {
+// One source read by several threads: each read is taken whole, one at a time.
+class SharedSource final : public ByteSource {
  public:
-  explicit PendingReplacement(const fs::path& destination) : file_(destination) {}
-  void Write(const void* data, std::size_t size) override { file_.Write(data, size); }
-  void Commit() override { file_.Commit(); }
+  explicit SharedSource(ByteSource& inner) : inner_(inner) {}
+  std::uint64_t Size() const override { return inner_.Size(); }
+  void ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+    const std::lock_guard lock(mutex_);
+    inner_.ReadAt(offset, buffer, size);
+  }
 
  private:
-  ReplacingFile file_;
+  ByteSource& inner_;
+  std::mutex mutex_;
+};
+
+// The records are independent streams: each thread takes the next one, inflates it into a
+// temporary file beside its destination and hands it over; the files take their places in record
+// order, so that at a fault the files before it are in place and none after it, as one thread
+// would leave them. A thread runs at most kWindow records ahead of the next file to take its
+// place, which bounds the temporary files waiting.
+class ParallelExtraction {
+ public:
+  static constexpr std::size_t kWindow = 32;
+
+  ParallelExtraction(ByteSource& source, const std::vector<const PayloadRecord*>& records,
+                     const std::vector<fs::path>& destinations, Progress& progress)
+      : source_(source),
+        records_(records),
+        destinations_(destinations),
+        progress_(progress),
+        done_(records.size()),
+        failures_(records.size()),
+        firstFailure_(records.size()) {}
+
+  // Runs on `threads` threads, this one among them; rethrows the first fault in record order.
+  ExtractSummary Run(unsigned threads) {
+    std::vector<std::thread> helpers;
+    for (unsigned helper = 1; helper < threads && helper < records_.size(); ++helper) {
+      helpers.emplace_back([this] { Work(); });
+    }
+    Work();
+    for (std::thread& helper : helpers) helper.join();
+    if (firstFailure_ < records_.size()) std::rethrow_exception(failures_[firstFailure_]);
+    return summary_;
+  }
+
+ private:
+  struct Done {
+    std::unique_ptr<ReplacingFile> file;
+    std::uint64_t bytes = 0;
+  };
+
+  void Work() {
+    for (;;) {
+      std::size_t index;
+      {
+        std::unique_lock lock(mutex_);
+        turn_.wait(lock, [&] { return next_ >= firstFailure_ || next_ < placed_ + kWindow; });
+        if (next_ >= firstFailure_) return;
+        index = next_++;
+      }
+      Done done;
+      std::exception_ptr failure;
+      try {
+        done.file = std::make_unique<ReplacingFile>(destinations_[index]);
+        done.bytes = InflateRecord(
+            source_, *records_[index],
+            [&done](const unsigned char* data, std::size_t size) { done.file->Write(data, size); });
+        done.file->Close();
+      } catch (...) {
+        failure = std::current_exception();
+        done = {};  // its temporary file goes
+      }
+      std::lock_guard lock(mutex_);
+      if (failure) {
+        failures_[index] = failure;
+        firstFailure_ = std::min(firstFailure_, index);
+      } else {
+        done_[index] = std::move(done);
+      }
+      PlaceReady();
+      turn_.notify_all();
+    }
+  }
+
+  // Puts in place, in record order, the files that are complete. Called with the lock held.
+  void PlaceReady() {
+    while (placed_ < firstFailure_ && done_[placed_].file) {
+      Done& done = done_[placed_];
+      try {
+        done.file->Commit();
+      } catch (...) {
+        failures_[placed_] = std::current_exception();
+        firstFailure_ = placed_;
+        break;
+      }
+      done.file.reset();
+      ++summary_.files;
+      summary_.bytes += done.bytes;
+      storedPlaced_ += static_cast<std::uint64_t>(records_[placed_]->storedSize);
+      ++placed_;
+      progress_.Update(summary_.files, storedPlaced_,
+                       placed_ < records_.size() ? records_[placed_]->name : std::string());
+    }
+  }
+
+  SharedSource source_;
+  const std::vector<const PayloadRecord*>& records_;
+  const std::vector<fs::path>& destinations_;
+  Progress& progress_;
+
+  std::mutex mutex_;
+  std::condition_variable turn_;
+  std::vector<Done> done_;  // inflated and closed, waiting for its turn
+  std::vector<std::exception_ptr> failures_;
+  std::size_t firstFailure_;  // no record from here on is begun or put in place
+  std::size_t next_ = 0;      // the next record to begin
+  std::size_t placed_ = 0;    // the records before it are in place
+  std::uint64_t storedPlaced_ = 0;
+  ExtractSummary summary_;
 };
 
 }  // namespace
@@ -81,37 +190,22 @@ ExtractSummary Extract(ByteSource& source, const fs::path& to, std::ostream* pro
   const std::vector<PayloadRecord> records = ReadChain(source);
   CheckNames(records);
 
+  // Every folder first (which refuses to go through a link), then the files.
   fs::create_directories(to);
   FolderMaker folders;
+  std::vector<const PayloadRecord*> named;
+  std::vector<fs::path> destinations;
   std::uint64_t totalStored = 0;
   for (const PayloadRecord& record : records) {
-    if (!record.IsImage()) totalStored += static_cast<std::uint64_t>(record.storedSize);
+    if (record.IsImage()) continue;
+    named.push_back(&record);
+    destinations.push_back(PrepareDestination(to, record, folders));
+    totalStored += static_cast<std::uint64_t>(record.storedSize);
   }
-  Progress progress(progressOut, records.size() - 1, totalStored);
-  ExtractSummary summary;
-  std::uint64_t storedDone = 0;
-  // Inflation here, file writing on the writer's thread behind it, as in the setup.
-  WriteBehind writer([](const std::string& destination) -> std::unique_ptr<platform::PendingFile> {
-    return std::make_unique<PendingReplacement>(FromWriterKey(destination));
-  });
-  try {
-    for (const PayloadRecord& record : records) {
-      if (record.IsImage()) continue;
-      progress.Update(summary.files, storedDone, record.name);
-      writer.BeginFile(WriterKey(PrepareDestination(to, record, folders)));
-      summary.bytes += InflateRecord(
-          source, record,
-          [&writer](const unsigned char* data, std::size_t size) { writer.Write(data, size); });
-      writer.CommitFile();
-      ++summary.files;
-      storedDone += static_cast<std::uint64_t>(record.storedSize);
-    }
-    writer.Drain();
-  } catch (...) {
-    writer.AbandonFile();  // the files before it are in place; this one never gets there
-    throw;
-  }
-  return summary;
+  Progress progress(progressOut, named.size(), totalStored);
+  if (!named.empty()) progress.Update(0, 0, named.front()->name);
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+  return ParallelExtraction(source, named, destinations, progress).Run(threads);
 }
 
 }  // namespace quenlo::packer

@@ -5,7 +5,8 @@
 // chain or a name that would reach outside DIR leaves DIR untouched. Folders on the way are
 // created as needed; one that is a symbolic link or a file stops the extraction, so nothing is
 // ever written outside DIR. Each file is inflated into a temporary file beside it and renamed
-// into place when complete: a record whose stream turns out broken leaves no partial file.
+// into place when complete: a record whose stream turns out broken leaves no partial file. The
+// records are inflated on every core, and their files take their places in record order.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,8 @@
 #include "tools/quenlo-pack/extract.h"
 
+#include <algorithm>
+
+#include "archive/archive_reader.h"
 #include "tests/support/temp_dir.h"
 #include "tests/unit/pack/test_files.h"
 
@@ -60,6 +63,37 @@ TEST_F(ExtractTest, BrokenStreamLeavesNoPartialFile) {
   EXPECT_NE(message.find("App\\b.txt"), std::string::npos) << message;
   EXPECT_EQ(ReadFile(Out() / "App/a.txt"), "alpha");
   EXPECT_EQ(EntriesIn(Out() / "App"), 1u) << "neither b.txt nor its temporary file";
+}
+
+// The records are inflated on several threads; the files still take their places in record order:
+// at a broken stream, those before it are in place and none after it, with no temporary left.
+TEST_F(ExtractTest, ABrokenStreamStopsTheFilesInRecordOrder) {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (int i = 0; i < 40; ++i) {
+    files.push_back(
+        {"App\\f" + std::to_string(100 + i) + ".txt", std::string(3000 + i, 'a' + i % 26)});
+  }
+  Bytes archive = BuildArchive(files);
+  {
+    MemorySource source(archive);
+    archive::ArchiveWalker walker(source);
+    while (const auto record = walker.Next()) {
+      if (record->name == "App\\f110.txt") {
+        archive[record->dataOffset + static_cast<std::uint64_t>(record->storedSize) - 2] ^= 0xFF;
+      }
+    }
+  }
+  MemorySource source(archive);
+  const std::string message = ErrorOf([&] { Extract(source, Out(), nullptr); });
+  EXPECT_NE(message.find("App\\f110.txt"), std::string::npos) << message;
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(Out() / "App")) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected;
+  for (int i = 0; i < 10; ++i) expected.push_back("f" + std::to_string(100 + i) + ".txt");
+  EXPECT_EQ(left, expected);
 }
 
 }  // namespace
