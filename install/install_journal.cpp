@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -185,6 +187,14 @@ std::vector<JournalEntry> AnnounceRegistryWrites(platform::Registry& registry,
   std::set<std::pair<RegistryRoot, std::string>> missing;  // keys announced as new, upper-cased
   std::set<std::pair<RegistryRoot, std::string>> present;  // keys seen there, upper-cased
   std::set<std::tuple<RegistryRoot, std::string, std::string>> values;
+  // Each key is opened once, for the look on the way and for its values alike: many writes share
+  // their keys, and each opening is a call into the system.
+  std::map<std::pair<RegistryRoot, std::string>, std::unique_ptr<platform::RegistryKey>> opened;
+  const auto open = [&](RegistryRoot root, const std::string& path) -> platform::RegistryKey* {
+    auto& key = opened[{root, UpperCaseAscii(path)}];
+    if (!key) key = registry.Open(root, path, /*create=*/false);
+    return key.get();
+  };
   const auto underMissing = [&](RegistryRoot root, const std::string& upper) {
     return std::any_of(missing.begin(), missing.end(), [&](const auto& key) {
       return key.first == root && (upper == key.second || upper.starts_with(key.second + "\\"));
@@ -199,7 +209,7 @@ std::vector<JournalEntry> AnnounceRegistryWrites(platform::Registry& registry,
       at = key.find('\\', at + 1);
       const std::string prefix = key.substr(0, at);
       if (present.contains({write.root, UpperCaseAscii(prefix)})) continue;
-      if (!registry.Open(write.root, prefix, /*create=*/false)) {
+      if (open(write.root, prefix) == nullptr) {
         missingKey = prefix;
         break;
       }
@@ -214,13 +224,13 @@ std::vector<JournalEntry> AnnounceRegistryWrites(platform::Registry& registry,
         !values.insert({write.root, UpperCaseAscii(key), UpperCaseAscii(*write.value)}).second) {
       continue;
     }
-    const auto opened = registry.Open(write.root, key, /*create=*/false);
-    if (!opened) {  // gone since it was seen: the write makes it anew
+    platform::RegistryKey* const found = open(write.root, key);
+    if (found == nullptr) {  // gone since it was seen: the write makes it anew
       entries.push_back(JournalEntry::NewKey(write.root, key));
       missing.insert({write.root, UpperCaseAscii(key)});
       continue;
     }
-    const platform::RegistryValue held = opened->Read(*write.value);
+    const platform::RegistryValue held = found->Read(*write.value);
     if (held.kind == platform::RegistryValue::Kind::NotString) continue;
     entries.push_back(JournalEntry::Value(
         write.root, key, *write.value, held.IsString() ? std::optional(held.text) : std::nullopt));
