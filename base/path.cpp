@@ -97,6 +97,10 @@ bool IsSameFolder(std::string_view a, std::string_view b) {
   return EqualsIgnoringCase(EnsureTrailingBackslash(a), EnsureTrailingBackslash(b));
 }
 
+std::string FolderKey(std::string_view folder) {
+  return UpperCaseAscii(EnsureTrailingBackslash(folder));
+}
+
 bool IsInsideFolder(std::string_view path, std::string_view folder) {
   if (folder.empty()) return false;
   const std::string prefix = UpperCaseAscii(EnsureTrailingBackslash(folder));

@@ -39,6 +39,10 @@ std::string EnsureTrailingBackslash(std::string_view path);
 // backslash either way ("C:\App" and "c:\app\").
 bool IsSameFolder(std::string_view a, std::string_view b);
 
+// A folder as a key that IsSameFolder holds equal: ASCII letters upper-cased, one trailing
+// backslash ("c:\app" and "C:\App\" both give "C:\APP\").
+std::string FolderKey(std::string_view folder);
+
 // True when `path` lies below `folder`, at any depth (ASCII letters compared without case); never
 // for an empty `folder`.
 bool IsInsideFolder(std::string_view path, std::string_view folder);

@@ -11,15 +11,6 @@ namespace quenlo {
 
 using Kind = JournalEntry::Kind;
 
-namespace {
-
-// A folder as the plan compares them: upper-cased, with one trailing backslash.
-std::string FolderKey(const std::string& folder) {
-  return UpperCaseAscii(EnsureTrailingBackslash(folder));
-}
-
-}  // namespace
-
 bool IsTemporaryName(std::string_view path) {
   if (!path.ends_with(".new") && !path.ends_with(".old")) return false;
   const std::size_t mark = path.rfind(".~");
@@ -68,14 +59,8 @@ std::string ChangeJournal::FreeName(const std::string& destination, const char* 
 
 void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
   std::lock_guard lock(mutex_);
-  // The folders the install made (announced before this pass, or by it) are the install's own:
-  // inside Program Files, or given the administrators' access list.
-  std::set<std::string> ownFolders;
-  if (disk_ != nullptr) {
-    for (const JournalEntry& entry : disk_->entries()) {
-      if (entry.kind == Kind::Folder) ownFolders.insert(FolderKey(entry.path));
-    }
-  }
+  // The folders this pass will make (checked again when a file is begun: see OwnFolder).
+  std::set<std::string> willMake;
   std::vector<JournalEntry> batch;
   for (const std::string& destination : destinations) {
     // The folders ForceFolders will create on the way, outermost first.
@@ -83,7 +68,7 @@ void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
       const std::string upper = UpperCaseAscii(folder);
       if (announcedFolders_.contains(upper) || inner_.FolderExists(folder)) continue;
       announcedFolders_.insert(upper);
-      ownFolders.insert(FolderKey(folder));
+      willMake.insert(FolderKey(folder));
       batch.push_back(JournalEntry::Folder(folder));
     }
     JournalEntry file;
@@ -92,7 +77,8 @@ void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
       // is created, and replaced then (BeginReplace).
       file = JournalEntry::ReplacedFile(destination, FreeName(destination, ".new", false),
                                         FreeName(destination, ".old", /*looked=*/true));
-    } else if (!restrict_ || ownFolders.contains(FolderKey(FolderPart(destination)))) {
+    } else if (!restrict_ || willMake.contains(FolderKey(FolderPart(destination))) ||
+               (disk_ != nullptr && disk_->IsOwnFolder(FolderPart(destination)))) {
       // A new file in a folder nobody but administrators may change is written in its place:
       // nothing was there to protect, the undo removes it all the same, and it saves a rename
       // and two looks at the disk a file. (Elsewhere a link made on the way while it is
@@ -220,6 +206,9 @@ bool ChangeJournal::CreateFolder(const std::string& path) {
 std::unique_ptr<platform::PendingFile> ChangeJournal::BeginReplace(const std::string& path) {
   RefuseLinkedFolders(path);
   JournalEntry entry = FileEntry(path, {});
+  // Planned in its place, in a folder that turned out not to be the install's own (another made
+  // it first, between the plan and the pass): through a temporary name after all.
+  if (entry.temporary == path && !OwnFolder(FolderPart(path))) entry = AnotherTemporary(path);
   try {
     return std::make_unique<JournaledFile>(*this, path, entry.temporary,
                                            entry.kind == Kind::ReplacedFile);
@@ -229,6 +218,10 @@ std::unique_ptr<platform::PendingFile> ChangeJournal::BeginReplace(const std::st
     return std::make_unique<JournaledFile>(*this, path, entry.temporary,
                                            entry.kind == Kind::ReplacedFile);
   }
+}
+
+bool ChangeJournal::OwnFolder(const std::string& folder) {
+  return !restrict_ || Created(folder) || (disk_ != nullptr && disk_->IsOwnFolder(folder));
 }
 
 bool ChangeJournal::Created(const std::string& folder) {

@@ -107,6 +107,10 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
 
   // True when the journal created `folder`.
   bool Created(const std::string& folder);
+  // True when nobody but administrators may change what lies in `folder`: the installation is
+  // inside Program Files, or the install made the folder (this journal, or before it: the
+  // install journal's own folders).
+  bool OwnFolder(const std::string& folder);
 
   std::string guardedFolder_;
   bool restrict_;

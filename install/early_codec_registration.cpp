@@ -8,11 +8,6 @@
 namespace quenlo {
 namespace {
 
-// A folder as the registration keys it: upper-cased, ending in one backslash.
-std::string FolderKey(const std::string& path) {
-  return UpperCaseAscii(EnsureTrailingBackslash(path));
-}
-
 std::vector<JournalEntry> CodecEntries(const std::vector<std::string>& codecs) {
   std::vector<JournalEntry> batch;
   for (const std::string& codec : codecs) batch.push_back(JournalEntry::Codec(codec));

@@ -238,8 +238,21 @@ std::vector<JournalEntry> AnnounceRegistryWrites(platform::Registry& registry,
   return entries;
 }
 
+void InstallJournal::NoteOwnFolder(const std::string& folder) {
+  std::lock_guard lock(mutex_);
+  ownFolders_.insert(FolderKey(folder));
+}
+
+bool InstallJournal::IsOwnFolder(const std::string& folder) const {
+  std::lock_guard lock(mutex_);
+  return ownFolders_.contains(FolderKey(folder));
+}
+
 void InstallJournal::AddToFirstBatch(std::vector<JournalEntry> entries) {
   std::lock_guard lock(mutex_);
+  for (const JournalEntry& entry : entries) {
+    if (entry.kind == Kind::Folder) ownFolders_.insert(FolderKey(entry.path));
+  }
   beforeFirst_.insert(beforeFirst_.end(), entries.begin(), entries.end());
 }
 

@@ -46,6 +46,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -149,6 +150,11 @@ class InstallJournal {
   void AddToFirstBatch(std::vector<JournalEntry> entries);
   // Every entry written so far, in order.
   std::vector<JournalEntry> entries() const;
+  // The folders this run of the install made itself (their creation succeeded; AddToFirstBatch's
+  // are such too): inside Program Files, or given the administrators' access list, so that nobody
+  // else may change what lies in them. Kept in memory only.
+  void NoteOwnFolder(const std::string& folder);
+  bool IsOwnFolder(const std::string& folder) const;
   // Deletes the journal: the install has finished, or its undo is complete.
   void Remove();
   // Runs `begin` the first time it is asked for, whichever thread asks; a second caller waits
@@ -161,6 +167,7 @@ class InstallJournal {
   mutable std::mutex mutex_;
   std::vector<JournalEntry> entries_;
   std::vector<JournalEntry> beforeFirst_;  // AddToFirstBatch
+  std::set<std::string> ownFolders_;       // FolderKey
   int batches_ = 0;
 };
 

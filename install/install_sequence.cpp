@@ -154,6 +154,7 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
       throw failed(InstallStep::Extract, giveBack());
     }
     createdInstallDir = files.CreateFolder(installDir);
+    if (createdInstallDir) journal.NoteOwnFolder(installDir);
   }
   // Outside Program Files nothing stops other users from changing what the install creates, the
   // codec libraries that run with administrator rights among it: it gets an access list that does.

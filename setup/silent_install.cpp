@@ -65,6 +65,7 @@ ExitCode RunSilentInstall(SetupSession& session, const SetupCommandLine& line,
       return kExitInstallFailed;
     }
     createdFolders = ForceFolders(files, folder);
+    for (const std::string& made : createdFolders) journal.NoteOwnFolder(made);
     // Outside Program Files, only administrators may change what the setup creates.
     if (!IsInProgramFiles(platform.registry, folder)) {
       for (const std::string& made : createdFolders) files.RestrictToAdministrators(made);
