@@ -6,9 +6,11 @@
 // The journal is a file system in front of the real one. Folders created through it and files put
 // in place through it are announced first, in the install journal on the disk where there is one:
 // a whole extraction in one batch (Plan), and whatever differs from that plan on its own. A file
-// is written into a temporary file of a name announced beforehand and then renamed into place; a
-// file that takes the place of an existing one first moves that one aside, under a free temporary
-// name in the same folder: a rename, which works for a running program's file too (the program
+// is written into a temporary file of a name announced beforehand and then renamed into place
+// (a new file in a folder nobody but administrators may change, OwnFolder, is written in its
+// place: nothing was there to protect, and the undo removes it all the same); a file that takes
+// the place of an existing one first moves that one aside, under a free temporary name in the
+// same folder: a rename, which works for a running program's file too (the program
 // keeps its image under the new name). So:
 // - installing over a running player finishes, and the player runs on from its old image;
 // - undoing puts each original back by renaming it again: nothing is copied, and undoing never

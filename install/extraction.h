@@ -3,12 +3,14 @@
 // installation folder ("App\") or the Windows system folder ("Exe\"), publishing one status line
 // and one progress step per record.
 //
-// Nothing is lost and nothing is half-written: each record streams from the setup file into a
-// temporary file beside its destination, and only a complete stream whose Adler-32 checks out
-// replaces the destination. A file that is replaced is moved aside first (so a running program's
-// file is replaced too) and deleted once the whole pass has succeeded. A pass that fails is undone
-// as a whole (see ChangeJournal): the files it wrote are removed, the files it replaced are back,
-// the folders it created are gone where empty, and ExtractedFiles stays empty.
+// Nothing is lost and nothing is half-written: a record that replaces a file streams from the
+// setup file into a temporary file beside its destination, and only a complete stream whose
+// Adler-32 checks out replaces the destination; a new file in a folder only administrators may
+// change is written in its place, and goes again if its stream fails (see ChangeJournal). A file
+// that is replaced is moved aside first (so a running program's file is replaced too) and deleted
+// once the whole pass has succeeded. A pass that fails is undone as a whole (see ChangeJournal):
+// the files it wrote are removed, the files it replaced are back, the folders it created are gone
+// where empty, and ExtractedFiles stays empty.
 //
 // Three threads share the work: an inflater reads and inflates the records, a writer (see
 // WriteBehind) puts the files in place, and the calling worker reports each record the inflater

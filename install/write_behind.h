@@ -36,7 +36,7 @@ class WriteBehind final : public ByteSink {
   using FileOpener =
       std::function<std::unique_ptr<platform::PendingFile>(const std::string& destination)>;
 
-  // The files go through `files` (BeginReplace), or through `open` (quenlo-pack's own files).
+  // The files go through `files` (BeginReplace), or through `open`.
   explicit WriteBehind(platform::FileSystem& files);
   explicit WriteBehind(FileOpener open);
   // Drops an unfinished file, lets the complete ones still queued reach their places, and ends
