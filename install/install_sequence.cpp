@@ -189,30 +189,6 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
 
   std::vector<std::string> codecs;
   std::vector<uninstall::ExtensionBefore> types;
-  const auto announceCodecs = [&] {
-    std::vector<JournalEntry> batch;
-    for (const std::string& path : extracted.paths()) {
-      if (IsCodecLibrary(path)) batch.push_back(JournalEntry::Codec(path));
-    }
-    return batch;
-  };
-  const auto registerCodecs = [&] {
-    RegisterCodecs(session, platform.clock, platform.libraries, extracted, &codecs);
-  };
-  const auto announceFileTypes = [&] {
-    return AnnounceRegistryWrites(platform.registry, FileTypeWrites(session));
-  };
-  const auto registerFileTypes = [&] {
-    RegisterFileTypes(session, platform.clock, platform.registry, &types);
-  };
-  const auto announceAppRecord = [&] {
-    std::vector<RegistryWrite> writes;
-    for (const auto& [name, text] : AppRecordValues(session)) {
-      writes.push_back({kAppRecordRoot, kAppRecordKey, name});
-    }
-    return AnnounceRegistryWrites(platform.registry, writes);
-  };
-  const auto writeAppRecord = [&] { WriteAppRecord(session, platform.clock, platform.registry); };
   if (earlyCodecs) {
     // Announced folder by folder as they registered.
     announcedStep(
@@ -222,10 +198,31 @@ void RunInstallSequence(SetupSession& session, const InstallPlatform& platform,
           session.Status.PublishStatus(kCodecsDone);
         });
   } else {
-    announcedStep(InstallStep::RegisterCodecs, announceCodecs, registerCodecs);
+    announcedStep(
+        InstallStep::RegisterCodecs,
+        [&] {
+          std::vector<JournalEntry> batch;
+          for (const std::string& path : extracted.paths()) {
+            if (IsCodecLibrary(path)) batch.push_back(JournalEntry::Codec(path));
+          }
+          return batch;
+        },
+        [&] { RegisterCodecs(session, platform.clock, platform.libraries, extracted, &codecs); });
   }
-  announcedStep(InstallStep::RegisterFileTypes, announceFileTypes, registerFileTypes);
-  announcedStep(InstallStep::WriteAppRecord, announceAppRecord, writeAppRecord);
+  announcedStep(
+      InstallStep::RegisterFileTypes,
+      [&] { return AnnounceRegistryWrites(platform.registry, FileTypeWrites(session)); },
+      [&] { RegisterFileTypes(session, platform.clock, platform.registry, &types); });
+  announcedStep(
+      InstallStep::WriteAppRecord,
+      [&] {
+        std::vector<RegistryWrite> writes;
+        for (const auto& [name, text] : AppRecordValues(session)) {
+          writes.push_back({kAppRecordRoot, kAppRecordKey, name});
+        }
+        return AnnounceRegistryWrites(platform.registry, writes);
+      },
+      [&] { WriteAppRecord(session, platform.clock, platform.registry); });
   // The install is complete once the temporary copies are gone: from the commit on nothing is
   // undone, and the originals the files replaced go.
   // (With the caller's journal, the caller completes the install after its own steps.)
