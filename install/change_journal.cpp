@@ -59,16 +59,13 @@ std::string ChangeJournal::FreeName(const std::string& destination, const char* 
 
 void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
   std::lock_guard lock(mutex_);
-  // The folders this pass will make (checked again when a file is begun: see OwnFolder).
-  std::set<std::string> willMake;
   std::vector<JournalEntry> batch;
   for (const std::string& destination : destinations) {
     // The folders ForceFolders will create on the way, outermost first.
     for (const std::string& folder : FoldersOnTheWay(FolderPart(destination))) {
-      const std::string upper = UpperCaseAscii(folder);
-      if (announcedFolders_.contains(upper) || inner_.FolderExists(folder)) continue;
-      announcedFolders_.insert(upper);
-      willMake.insert(FolderKey(folder));
+      const std::string key = FolderKey(folder);
+      if (announcedFolders_.contains(key) || inner_.FolderExists(folder)) continue;
+      announcedFolders_.insert(key);
       batch.push_back(JournalEntry::Folder(folder));
     }
     JournalEntry file;
@@ -77,8 +74,8 @@ void ChangeJournal::Plan(const std::vector<std::string>& destinations) {
       // is created, and replaced then (BeginReplace).
       file = JournalEntry::ReplacedFile(destination, FreeName(destination, ".new", false),
                                         FreeName(destination, ".old", /*looked=*/true));
-    } else if (!restrict_ || willMake.contains(FolderKey(FolderPart(destination))) ||
-               (disk_ != nullptr && disk_->IsOwnFolder(FolderPart(destination)))) {
+    } else if (announcedFolders_.contains(FolderKey(FolderPart(destination))) ||
+               OwnBeforeThePass(FolderPart(destination))) {
       // A new file in a folder nobody but administrators may change is written in its place:
       // nothing was there to protect, the undo removes it all the same, and it saves a rename
       // and two looks at the disk a file. (Elsewhere a link made on the way while it is
@@ -189,9 +186,9 @@ bool ChangeJournal::CreateFolder(const std::string& path) {
   RefuseLinkedFolders(path);
   {
     std::lock_guard lock(mutex_);
-    if (!announcedFolders_.contains(UpperCaseAscii(path))) {
+    if (!announcedFolders_.contains(FolderKey(path))) {
       Announce({JournalEntry::Folder(path)});
-      announcedFolders_.insert(UpperCaseAscii(path));
+      announcedFolders_.insert(FolderKey(path));
     }
   }
   if (!inner_.CreateFolder(path)) return false;
@@ -220,8 +217,12 @@ std::unique_ptr<platform::PendingFile> ChangeJournal::BeginReplace(const std::st
   }
 }
 
+bool ChangeJournal::OwnBeforeThePass(const std::string& folder) const {
+  return !restrict_ || (disk_ != nullptr && disk_->IsOwnFolder(folder));
+}
+
 bool ChangeJournal::OwnFolder(const std::string& folder) {
-  return !restrict_ || Created(folder) || (disk_ != nullptr && disk_->IsOwnFolder(folder));
+  return OwnBeforeThePass(folder) || Created(folder);
 }
 
 bool ChangeJournal::Created(const std::string& folder) {

@@ -113,6 +113,8 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
   // inside Program Files, or the install made the folder (this journal, or before it: the
   // install journal's own folders).
   bool OwnFolder(const std::string& folder);
+  // OwnFolder without the folders this journal made: what the plan can know before the pass.
+  bool OwnBeforeThePass(const std::string& folder) const;
 
   std::string guardedFolder_;
   bool restrict_;
@@ -120,7 +122,7 @@ class ChangeJournal final : public platform::ForwardingFileSystem {
   std::mutex mutex_;
   std::vector<JournalEntry> entries_;            // every announcement, in order
   std::map<std::string, JournalEntry> planned_;  // by destination, upper-cased
-  std::set<std::string> announcedFolders_;       // upper-cased
+  std::set<std::string> announcedFolders_;       // FolderKey
   std::vector<std::string> createdFolders_;
   std::size_t nameCounter_ = 0;
   std::vector<std::string> leftForRestart_;

@@ -83,11 +83,18 @@ bool IsCodecLibrary(const std::string& path) {
   return EqualsIgnoringCase(extension, ".ax") || EqualsIgnoringCase(extension, ".dll");
 }
 
-bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, int registerFlag) {
+platform::EntryPointOutcome CallRegistration(platform::Libraries& libraries,
+                                             const std::string& path, int registerFlag) {
   const char* entryPoint = registerFlag == 1 ? "DllRegisterServer" : "DllUnregisterServer";
-  const platform::EntryPointOutcome outcome =
-      libraries.CallEntryPoint(path, entryPoint, kRegistrationTimeLimitMs);
+  return libraries.CallEntryPoint(path, entryPoint, kRegistrationTimeLimitMs);
+}
+
+bool Registered(const platform::EntryPointOutcome& outcome) {
   return outcome.kind == platform::EntryPointOutcome::Kind::Returned && outcome.result >= 0;
+}
+
+bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, int registerFlag) {
+  return Registered(CallRegistration(libraries, path, registerFlag));
 }
 
 void RegisterCodecs(SetupSession& session, platform::Clock& clock, platform::Libraries& libraries,

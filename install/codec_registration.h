@@ -29,6 +29,10 @@ inline constexpr std::uint32_t kRegistrationTimeLimitMs = 20000;
 // has not ended after kRegistrationTimeLimitMs is given up and counts as failure; its library
 // stays loaded.
 bool RegisterLibrary(platform::Libraries& libraries, const std::string& path, int registerFlag);
+// RegisterLibrary's call, with how it ended; Registered tells whether that counts as done.
+platform::EntryPointOutcome CallRegistration(platform::Libraries& libraries,
+                                             const std::string& path, int registerFlag);
+bool Registered(const platform::EntryPointOutcome& outcome);
 
 // The step. For each entry of `extracted`, in order: one progress step, then, for a codec library
 // that registers, the status line "正在注册解码器:   " + its file name and a 2 ms pause. Libraries

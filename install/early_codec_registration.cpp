@@ -104,13 +104,11 @@ void EarlyCodecRegistration::RegisterFolder(const std::vector<std::string>& code
       std::lock_guard lock(mutex_);
       if (stopping_) return;
     }
-    const platform::EntryPointOutcome outcome =
-        libraries_.CallEntryPoint(codec, "DllRegisterServer", kRegistrationTimeLimitMs);
+    const platform::EntryPointOutcome outcome = CallRegistration(libraries_, codec, 1);
     std::lock_guard lock(mutex_);
-    using Kind = platform::EntryPointOutcome::Kind;
-    if (outcome.kind == Kind::Returned && outcome.result >= 0) {
+    if (Registered(outcome)) {
       registered_.push_back(codec);
-    } else if (outcome.kind != Kind::TimedOut) {
+    } else if (outcome.kind != platform::EntryPointOutcome::Kind::TimedOut) {
       retry_.push_back(codec);  // perhaps for want of a file not yet in place
     }
   }

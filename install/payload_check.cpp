@@ -85,9 +85,9 @@ void PayloadCheck::CheckRecords(platform::FileSystem& files, const std::string& 
   // meet first, in reading order: a stream's, or the chain's after the records before its break.
   std::vector<archive::PayloadRecord> records;
   std::exception_ptr chainFault;
+  const auto ownSource = files.OpenForReading(setupFile);  // this thread's, after the walk
   {
-    const auto source = files.OpenForReading(setupFile);
-    archive::ArchiveWalker walker(*source);
+    archive::ArchiveWalker walker(*ownSource);
     try {
       while (auto record = walker.Next()) {
         if (!record->IsImage()) records.push_back(std::move(*record));
@@ -100,13 +100,12 @@ void PayloadCheck::CheckRecords(platform::FileSystem& files, const std::string& 
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> firstFault{records.size()};  // no record at or after it is looked at
   std::atomic<std::uint64_t> inflatedBytes{0};
-  const auto checkSome = [&] {
-    const auto source = files.OpenForReading(setupFile);
+  const auto checkSome = [&](ByteSource& source) {
     CheckingSink sink(stop_);
     for (std::size_t index = next++; index < firstFault.load(); index = next++) {
       try {
         CheckRecordName(records[index]);
-        InflateRecordInto(*source, records[index], sink);
+        InflateRecordInto(source, records[index], sink);
       } catch (const CheckStopped&) {
         throw;
       } catch (...) {
@@ -126,7 +125,7 @@ void PayloadCheck::CheckRecords(platform::FileSystem& files, const std::string& 
   for (std::size_t helper = 0; helper < helpers; ++helper) {
     threads.emplace_back([&, helper] {
       try {
-        checkSome();
+        checkSome(*files.OpenForReading(setupFile));
       } catch (...) {
         helperErrors[helper] = std::current_exception();
         firstFault = 0;  // the others stop too
@@ -135,7 +134,7 @@ void PayloadCheck::CheckRecords(platform::FileSystem& files, const std::string& 
   }
   std::exception_ptr ownError;
   try {
-    checkSome();
+    checkSome(*ownSource);
   } catch (...) {
     ownError = std::current_exception();
     firstFault = 0;

@@ -12,11 +12,7 @@ constexpr std::size_t kWakeWorkerBytes = WriteBehind::kMaxQueuedBytes / 2;
 
 }  // namespace
 
-WriteBehind::WriteBehind(platform::FileSystem& files)
-    : WriteBehind(
-          [&files](const std::string& destination) { return files.BeginReplace(destination); }) {}
-
-WriteBehind::WriteBehind(FileOpener open) : open_(std::move(open)), thread_([this] { Run(); }) {
+WriteBehind::WriteBehind(platform::FileSystem& files) : files_(files), thread_([this] { Run(); }) {
   chunk_.reserve(kChunkBytes);
 }
 
@@ -200,7 +196,7 @@ void WriteBehind::Apply(Task& task) {
   switch (task.kind) {
     case Task::Kind::Begin:
       pending_.reset();
-      pending_ = open_(task.destination);
+      pending_ = files_.BeginReplace(task.destination);
       pendingDestination_ = task.destination;
       break;
     case Task::Kind::Data:

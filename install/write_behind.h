@@ -32,13 +32,8 @@ class WriteBehind final : public ByteSink {
  public:
   // At most this many bytes of file data wait in the queue.
   static constexpr std::size_t kMaxQueuedBytes = 1u << 20;
-  // Starts the complete replacement of a destination; throws IoError.
-  using FileOpener =
-      std::function<std::unique_ptr<platform::PendingFile>(const std::string& destination)>;
-
-  // The files go through `files` (BeginReplace), or through `open`.
+  // The files go through `files` (BeginReplace).
   explicit WriteBehind(platform::FileSystem& files);
-  explicit WriteBehind(FileOpener open);
   // Drops an unfinished file, lets the complete ones still queued reach their places, and ends
   // the thread. Never throws.
   ~WriteBehind() override;
@@ -85,7 +80,7 @@ class WriteBehind final : public ByteSink {
   bool Perform(Task& task);
   void Apply(Task& task);
 
-  FileOpener open_;
+  platform::FileSystem& files_;
   std::function<void(const std::string&)> onCommitted_;
   std::vector<unsigned char> chunk_;  // the worker's data not handed over yet
 
