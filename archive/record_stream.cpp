@@ -18,10 +18,6 @@ constexpr int kWindowBits = 15;
 constexpr int kMemLevel = 8;
 constexpr std::size_t kInputChunk = 64 * 1024;
 
-// The extraction's inflater takes a record whole when its stored data and its output fit these
-// bounds, and streams it in pieces otherwise: memory stays bounded whatever a record's size.
-constexpr std::uint64_t kWholeStoredLimit = kLargestWholeRead;
-constexpr std::size_t kWholeOutputLimit = 512 * 1024;
 constexpr std::size_t kStreamPiece = 64 * 1024;
 
 // libdeflate's state and the buffers of a whole record, kept for the next record instead of
@@ -83,14 +79,13 @@ class InflaterLease {
 };
 
 // Inflates stored data held whole in memory with libdeflate. Nothing when the output would not
-// fit kWholeOutputLimit or the stream is broken: the caller streams it with zlib then, which
-// also words what is wrong with it.
+// fit `outputLimit` or the stream is broken: the caller streams it with zlib then, which also
+// words what is wrong with it.
 std::optional<std::uint64_t> InflateWhole(WholeInflater& inflater,
                                           std::span<const unsigned char> stored,
-                                          const InflatedPiece& sink) {
+                                          const InflatedPiece& sink, std::size_t outputLimit) {
   if (inflater.decompressor == nullptr) throw std::bad_alloc();
-  std::size_t capacity =
-      std::min(kWholeOutputLimit, std::max<std::size_t>(stored.size() * 4, 4096));
+  std::size_t capacity = std::min(outputLimit, std::max<std::size_t>(stored.size() * 4, 4096));
   for (;;) {
     if (inflater.output.size() < capacity) inflater.output.resize(capacity);
     std::size_t used = 0;
@@ -106,10 +101,8 @@ std::optional<std::uint64_t> InflateWhole(WholeInflater& inflater,
       if (produced != 0) sink(inflater.output.data(), produced);
       return produced;
     }
-    if (result != LIBDEFLATE_INSUFFICIENT_SPACE || capacity == kWholeOutputLimit) {
-      return std::nullopt;
-    }
-    capacity = std::min(kWholeOutputLimit, capacity * 2);
+    if (result != LIBDEFLATE_INSUFFICIENT_SPACE || capacity == outputLimit) return std::nullopt;
+    capacity = std::min(outputLimit, capacity * 2);
   }
 }
 
@@ -220,14 +213,15 @@ std::uint64_t InflateStoredData(ByteSource& source, std::uint64_t offset, std::u
 }
 
 std::uint64_t InflateRecordData(ByteSource& source, std::uint64_t offset, std::uint64_t size,
-                                const InflatedPiece& sink) {
-  if (size > kWholeStoredLimit) return InflateStoredData(source, offset, size, sink, kStreamPiece);
+                                const InflatedPiece& sink, const WholeRecordBounds& bounds) {
+  if (size > bounds.stored) return InflateStoredData(source, offset, size, sink, kStreamPiece);
   const InflaterLease lease;
   std::vector<unsigned char>& buffer = (*lease).stored;
   if (buffer.size() < size) buffer.resize(static_cast<std::size_t>(size));
   const std::span<const unsigned char> stored(buffer.data(), static_cast<std::size_t>(size));
   source.ReadAt(offset, buffer.data(), stored.size());
-  if (const std::optional<std::uint64_t> inflated = InflateWhole(*lease, stored, sink))
+  if (const std::optional<std::uint64_t> inflated =
+          InflateWhole(*lease, stored, sink, bounds.output))
     return *inflated;
   MemorySource held(stored);
   return InflateStoredData(held, 0, stored.size(), sink, kStreamPiece);

@@ -33,6 +33,7 @@
 #include "tests/support/fake_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tools/quenlo-pack/extract.h"
+#include "tools/quenlo-pack/file_io.h"
 #include "tools/quenlo-pack/pack.h"
 
 namespace {
@@ -246,14 +247,14 @@ std::vector<double> ExtractionAndCopyInTurns(const std::string& path) {
   namespace fs = std::filesystem;
   testing::TempDir reference;
   {
-    FileSource source(path);
+    packer::PathSource source(path);  // as quenlo-pack reads it
     packer::Extract(source, reference.path() / "tree", nullptr);
   }
   std::vector<double> extract, copy, setupExtract;
   for (int round = 0; round < kRounds; ++round) {
     testing::TempDir scratch;
     const auto extractOnce = [&] {
-      FileSource source(path);
+      packer::PathSource source(path);  // as quenlo-pack reads it
       const auto start = Clock::now();
       packer::Extract(source, scratch.path() / "tree", nullptr);
       extract.push_back(Seconds(start));

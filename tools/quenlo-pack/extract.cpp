@@ -77,14 +77,16 @@ class SharedSource final : public ByteSource {
   std::mutex mutex_;
 };
 
-// The records are independent streams: each thread takes the next one, inflates it into a
-// temporary file beside its destination and hands it over; the files take their places in record
-// order, so that at a fault the files before it are in place and none after it, as one thread
-// would leave them. A thread runs at most kWindow records ahead of the next file to take its
-// place, which bounds the temporary files waiting.
+// The records are independent streams: each thread takes the next one, inflates it into its
+// file and hands it over; the files are completed in record order, so that at a fault the files
+// before it are in place and none after it, as one thread would leave them. A file that is new
+// is written in its place and removed again if a fault comes before its turn; one that replaces
+// a file goes through a temporary file renamed over it at its turn. A thread runs at most kWindow
+// records ahead of the next file to be completed, which bounds the files waiting.
 class ParallelExtraction {
  public:
   static constexpr std::size_t kWindow = 32;
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   ParallelExtraction(ByteSource& source, const std::vector<const PayloadRecord*>& records,
                      const std::vector<fs::path>& destinations, Progress& progress)
@@ -94,7 +96,8 @@ class ParallelExtraction {
         progress_(progress),
         done_(records.size()),
         failures_(records.size()),
-        firstFailure_(records.size()) {}
+        firstFailure_(records.size()),
+        begun_(records.size()) {}
 
   // Runs on `threads` threads, this one among them; rethrows the first fault in record order.
   ExtractSummary Run(unsigned threads) {
@@ -119,14 +122,21 @@ class ParallelExtraction {
       std::size_t index;
       {
         std::unique_lock lock(mutex_);
-        turn_.wait(lock, [&] { return next_ >= firstFailure_ || next_ < placed_ + kWindow; });
-        if (next_ >= firstFailure_) return;
-        index = next_++;
+        std::size_t largest = kNone;
+        turn_.wait(lock, [&] {
+          largest = LargestNotBegun();
+          return largest != kNone || firstNotBegun_ >= firstFailure_;
+        });
+        if (largest == kNone) return;
+        index = largest;
+        begun_[index] = true;
+        while (firstNotBegun_ < begun_.size() && begun_[firstNotBegun_]) ++firstNotBegun_;
       }
       Done done;
       std::exception_ptr failure;
       try {
-        done.file = std::make_unique<ReplacingFile>(destinations_[index]);
+        done.file = std::make_unique<ReplacingFile>(destinations_[index],
+                                                    ReplacingFile::WhenAbsent::WriteInPlace);
         done.bytes = InflateRecord(
             source_, *records_[index],
             [&done](const unsigned char* data, std::size_t size) { done.file->Write(data, size); });
@@ -145,6 +155,20 @@ class ParallelExtraction {
       PlaceReady();
       turn_.notify_all();
     }
+  }
+
+  // The largest record within the window that no thread has begun, kNone when there is none.
+  // Largest first, so that a large record is not left for the end while the other threads wait.
+  // Called with the lock held.
+  std::size_t LargestNotBegun() const {
+    const std::size_t end = std::min(firstFailure_, placed_ + kWindow);
+    std::size_t largest = kNone;
+    for (std::size_t i = firstNotBegun_; i < end; ++i) {
+      if (!begun_[i] &&
+          (largest == kNone || records_[i]->storedSize > records_[largest]->storedSize))
+        largest = i;
+    }
+    return largest;
   }
 
   // Puts in place, in record order, the files that are complete. Called with the lock held.
@@ -175,11 +199,12 @@ class ParallelExtraction {
 
   std::mutex mutex_;
   std::condition_variable turn_;
-  std::vector<Done> done_;  // inflated and closed, waiting for its turn
+  std::vector<Done> done_;  // inflated and closed, waiting for its turn (removed if it never comes)
   std::vector<std::exception_ptr> failures_;
   std::size_t firstFailure_;  // no record from here on is begun or put in place
-  std::size_t next_ = 0;      // the next record to begin
-  std::size_t placed_ = 0;    // the records before it are in place
+  std::vector<bool> begun_;
+  std::size_t firstNotBegun_ = 0;
+  std::size_t placed_ = 0;  // the records before it are in place
   std::uint64_t storedPlaced_ = 0;
   ExtractSummary summary_;
 };

@@ -97,7 +97,8 @@ std::uint64_t InflateRecord(ByteSource& source, const PayloadRecord& record,
                             const archive::InflatedPiece& sink) {
   try {
     return archive::InflateRecordData(source, record.dataOffset,
-                                      static_cast<std::uint64_t>(record.storedSize), sink);
+                                      static_cast<std::uint64_t>(record.storedSize), sink,
+                                      archive::kToolWholeRecord);
   } catch (const archive::StreamError& error) {
     throw ArchiveError(DescribeRecord(record) + ": the stored data at offset " +
                            std::to_string(record.dataOffset) + " does not inflate: " + error.what(),

@@ -65,6 +65,28 @@ TEST_F(ExtractTest, BrokenStreamLeavesNoPartialFile) {
   EXPECT_EQ(EntriesIn(Out() / "App"), 1u) << "neither b.txt nor its temporary file";
 }
 
+// A new file is written in its place, but never over what is there already: a file there keeps
+// its content until the new one is complete, and a link there is replaced, not written through.
+TEST_F(ExtractTest, WhatIsAtADestinationIsReplacedOnlyByACompleteFile) {
+  std::string big;
+  for (int i = 0; i < 20000; ++i) big += std::to_string(i);
+  fs::create_directories(Out() / "App");
+  WriteFile(Out() / "App/b.txt", "earlier b");
+  WriteFile(temp_.path() / "victim.txt", "victim");
+  fs::create_symlink(temp_.path() / "victim.txt", Out() / "App/a.txt");
+
+  Bytes archive = BuildArchive({{"App\\a.txt", "alpha"}, {"App\\b.txt", big}});
+  archive[archive.size() - archive::kHeaderSize - 100] ^= 0xFF;  // b.txt's stream
+  MemorySource source(archive);
+  const std::string message = ErrorOf([&] { Extract(source, Out(), nullptr); });
+  EXPECT_NE(message.find("App\\b.txt"), std::string::npos) << message;
+  EXPECT_EQ(ReadFile(Out() / "App/b.txt"), "earlier b");
+  EXPECT_FALSE(fs::is_symlink(Out() / "App/a.txt"));
+  EXPECT_EQ(ReadFile(Out() / "App/a.txt"), "alpha");
+  EXPECT_EQ(ReadFile(temp_.path() / "victim.txt"), "victim");
+  EXPECT_EQ(EntriesIn(Out() / "App"), 2u) << "no temporary file left";
+}
+
 // The records are inflated on several threads; the files still take their places in record order:
 // at a broken stream, those before it are in place and none after it, with no temporary left.
 TEST_F(ExtractTest, ABrokenStreamStopsTheFilesInRecordOrder) {
