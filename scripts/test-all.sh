@@ -18,7 +18,7 @@ for preset in host host-sanitize; do
   ctest --preset "$preset" -j "$jobs"
 done
 
-step "threads under ThreadSanitizer (status channel, payload check, write-behind extraction, codec registration ahead of its lines, parallel compression)"
+step "threads under ThreadSanitizer (status channel, payload check, write-behind extraction, codec registration ahead of its lines, parallel compression and extraction)"
 cmake --preset host-tsan >/dev/null
 cmake --build --preset host-tsan -j "$jobs" --target pack_tests install_tests
 build/host-tsan/tests/unit/pack/pack_tests --gtest_filter='ParallelCompressTest.*:PackTest.OutputIsTheSameForAnyNumberOfThreads:ExtractTest.*'
