@@ -147,14 +147,14 @@ ReplacingFile::~ReplacingFile() {
 void ReplacingFile::Write(const void* data, std::size_t size) {
   if (file_ < 0) throw IoError("cannot write to " + NativeNameToConsole(temporary_) + ": closed");
   const auto* bytes = static_cast<const unsigned char*>(data);
-  if (buffered_ + size <= sizeof buffer_) {  // small pieces (record headers) gather first
-    std::memcpy(buffer_ + buffered_, bytes, size);
+  if (buffered_ + size <= kBufferSize) {  // small pieces (record headers) gather first
+    std::memcpy(buffer_.get() + buffered_, bytes, size);
     buffered_ += size;
     return;
   }
   Flush();
-  if (size < sizeof buffer_) {
-    std::memcpy(buffer_, bytes, size);
+  if (size < kBufferSize) {
+    std::memcpy(buffer_.get(), bytes, size);
     buffered_ = size;
     return;
   }
@@ -162,7 +162,7 @@ void ReplacingFile::Write(const void* data, std::size_t size) {
 }
 
 void ReplacingFile::Flush() {
-  WriteOut(buffer_, buffered_);
+  WriteOut(buffer_.get(), buffered_);
   buffered_ = 0;
 }
 
@@ -181,6 +181,7 @@ void ReplacingFile::WriteOut(const unsigned char* data, std::size_t size) {
 void ReplacingFile::Close() {
   if (file_ < 0) return;
   Flush();
+  buffer_.reset();  // a file waiting for its turn keeps no buffer
   const int file = file_;
   file_ = -1;
   if (CloseNative(file) != 0) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "base/byte_stream.h"
@@ -71,7 +72,8 @@ class ReplacingFile final : public ByteSink {
   std::filesystem::path destination_;
   std::filesystem::path temporary_;
   int file_ = -1;  // the C runtime's descriptor, -1 once closed
-  unsigned char buffer_[64 * 1024];
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+  std::unique_ptr<unsigned char[]> buffer_{new unsigned char[kBufferSize]};  // freed at Close()
   std::size_t buffered_ = 0;
   bool committed_ = false;
 };
