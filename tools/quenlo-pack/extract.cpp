@@ -77,12 +77,13 @@ class SharedSource final : public ByteSource {
   std::mutex mutex_;
 };
 
-// The records are independent streams: each thread takes the next one, inflates it into its
-// file and hands it over; the files are completed in record order, so that at a fault the files
-// before it are in place and none after it, as one thread would leave them. A file that is new
-// is written in its place and removed again if a fault comes before its turn; one that replaces
-// a file goes through a temporary file renamed over it at its turn. A thread runs at most kWindow
-// records ahead of the next file to be completed, which bounds the files waiting.
+// The records are independent streams: each thread takes the largest record within the window
+// that none has begun, inflates it into its file and hands it over; the files are completed in
+// record order, so that at a fault the files before it are in place and none after it, as one
+// thread would leave them. A file that is new is written in its place and removed again if a fault
+// comes before its turn; one that replaces a file goes through a temporary file renamed over it at
+// its turn. A thread runs at most kWindow records ahead of the next file to be completed, which
+// bounds the files waiting.
 class ParallelExtraction {
  public:
   static constexpr std::size_t kWindow = 32;
@@ -201,10 +202,10 @@ class ParallelExtraction {
   std::condition_variable turn_;
   std::vector<Done> done_;  // inflated and closed, waiting for its turn (removed if it never comes)
   std::vector<std::exception_ptr> failures_;
-  std::size_t firstFailure_;  // no record from here on is begun or put in place
-  std::vector<bool> begun_;
-  std::size_t firstNotBegun_ = 0;
-  std::size_t placed_ = 0;  // the records before it are in place
+  std::size_t firstFailure_;       // no record from here on is begun or put in place
+  std::vector<bool> begun_;        // taken by a thread
+  std::size_t firstNotBegun_ = 0;  // where the look for a record to take starts
+  std::size_t placed_ = 0;         // the records before it are in place
   std::uint64_t storedPlaced_ = 0;
   ExtractSummary summary_;
 };

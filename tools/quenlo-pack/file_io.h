@@ -63,9 +63,9 @@ class ReplacingFile final : public ByteSink {
 
   // The file being written: the temporary file, or the destination when written in place.
   const std::filesystem::path& temporaryPath() const { return temporary_; }
-  bool inPlace() const { return temporary_ == destination_; }
 
  private:
+  bool inPlace() const { return temporary_ == destination_; }
   void Flush();
   void WriteOut(const unsigned char* data, std::size_t size);
 
